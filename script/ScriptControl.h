@@ -1,0 +1,69 @@
+// The script engine: executes assignment statements and evaluates expressions of a
+// VBScript-compatible expression language, with an Error event.
+#pragma once
+
+#include "ScriptError.h"
+#include "ScriptObject.h"
+#include "Variant.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+class ScriptEngine; // scanner, compiler and evaluator behind this facade
+
+class ScriptControl {
+public:
+    ScriptControl();
+    ~ScriptControl();
+    ScriptControl(const ScriptControl&) = delete;
+    ScriptControl& operator=(const ScriptControl&) = delete;
+
+    std::string Language = "VBScript";
+    int32_t Timeout = 10000; // milliseconds; kept, not enforced
+
+    // Members of a global object are reachable by bare name from every later call.
+    void AddObject(const std::string& name, ScriptObject* object, bool membersGlobal);
+
+    // One assignment statement, name = expression. On failure: the Error event runs, then
+    // ScriptFailure is thrown with the same Number, Source and Description.
+    void ExecuteStatement(std::string_view statement);
+    // One expression; failures as for ExecuteStatement.
+    Variant Eval(std::string_view expression);
+
+    // The Error event, raised while the failing call is still in progress.
+    void SetErrorHandler(std::function<void()> handler);
+    // The engine's Error object: the last failure.
+    const ScriptError& Error() const;
+
+    // Fast paths for the integrator. An expression handle stands for Eval of its text, compiled
+    // once; evaluating it has exactly the effect and the failures of Eval(text).
+    using ExprHandle = int32_t;
+    ExprHandle Prepare(std::string_view expression);
+    Variant Evaluate(ExprHandle expression);
+    // Evaluate converted to a double as CDbl would (Empty 0, True -1, numeric strings); a value
+    // that does not convert throws RuntimeError (13 Type mismatch, 94 Invalid use of Null)
+    // without an Error event, since the failure is the caller's conversion, not the script's.
+    double EvaluateNumber(ExprHandle expression);
+
+    // A variable handle stands for the statement name = <value>, where <value> is the value's
+    // text with 15 significant digits: Assign stores exactly the same double in the same place
+    // (added object's property or global variable) with the same failures, without any text.
+    using VarHandle = int32_t;
+    VarHandle BindVariable(std::string_view name);
+    void Assign(VarHandle variable, double value);
+
+private:
+    std::unique_ptr<ScriptEngine> engine_;
+};
+
+// The text of a double with at most 15 significant digits, as the language writes numbers:
+// as C's %.15g with "E" for "e": no trailing zeros, "." as separator, "1.5E-07", "1E+20".
+std::string FormatNumber15(double value);
+// The double that FormatNumber15(value) reads back as (value rounded to 15 significant digits).
+double Round15(double value);
+
+} // namespace vantrel
