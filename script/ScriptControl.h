@@ -60,10 +60,4 @@ private:
     std::unique_ptr<ScriptEngine> engine_;
 };
 
-// The text of a double with at most 15 significant digits, as the language writes numbers:
-// as C's %.15g with "E" for "e": no trailing zeros, "." as separator, "1.5E-07", "1E+20".
-std::string FormatNumber15(double value);
-// The double that FormatNumber15(value) reads back as (value rounded to 15 significant digits).
-double Round15(double value);
-
 } // namespace vantrel
