@@ -1,0 +1,117 @@
+// The nested composite Boole rule. Level L integrates F over its variable between its limits on
+// a grid of NSub(L) subintervals that doubles until two successive estimates differ by less
+// than MaxError and the grid has at least MinSub(L) subintervals. For an outer level, F at a
+// point is the whole inner integral there.
+//
+// The order of evaluations and of the operations in every sum and product is fixed: results
+// must agree to the bit with every other computation of the same problem. The evaluation
+// policy supplies the three things that touch expressions:
+//   void SetVars();                  assign every level's variable from VarVal
+//   double EvalLimit(int L, bool upper);
+//   double EvalF();                  the integrand at the current variable values
+// and may throw ComputationError (or its own exceptions) to end the computation.
+#pragma once
+
+#include "engine/Dimension.h"
+
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vantrel {
+
+// An error that the computation raises itself, such as the overflow of a stored result.
+struct ComputationError {
+    int32_t number;
+};
+
+inline constexpr int32_t OverflowError = 6;
+inline constexpr int32_t MaxSubintervals = int32_t{1} << 30;
+
+template <class Evaluation> class BooleScheme {
+public:
+    BooleScheme(Dimension& dim, Evaluation& eval) : d_(dim), eval_(eval) {}
+
+    // One level: on entry Level is one more than the level to compute; on a normal return it
+    // has that value again and Integ(L) holds the level's integral.
+    void Compute() {
+        const int L = --d_.Level;
+        d_.NSub[L] = 2;
+        d_.Integ[L] = 0;
+        eval_.SetVars();
+        const double A = Stored(d_.LLVal[L], eval_.EvalLimit(L, false));
+        const double B = Stored(d_.ULVal[L], eval_.EvalLimit(L, true));
+        double& H = d_.H[L];
+        Stored(H, (B - A) / d_.NSub[L]);
+        if (H == 0) {
+            ++d_.Level;
+            return;
+        }
+        // Simpson on 2 subintervals: the first previous estimate.
+        Stored(d_.FA[L], F(L, A));
+        Stored(d_.FB[L], F(L, B));
+        Stored(d_.PrevInteg[L], (4 * F(L, H + A) + d_.FA[L] + d_.FB[L]) * (H / 3));
+        // Boole on 4 subintervals; the midpoint is evaluated again.
+        d_.NSub[L] *= 2;
+        Stored(H, H / 2);
+        d_.Sum14[L] = 0;
+        Stored(d_.Sum7[L], d_.FB[L] + d_.FA[L]);
+        Stored(d_.Sum12[L], F(L, (H + H) + A));
+        Stored(d_.Sum32[L], F(L, H + A));
+        Stored(d_.Sum32[L], F(L, 3 * H + A) + d_.Sum32[L]);
+        Stored(d_.Integ[L],
+               (((12 * d_.Sum12[L] + 7 * d_.Sum7[L]) + 32 * d_.Sum32[L]) * 2) * H / 45);
+        while (!(std::fabs(d_.Integ[L] - d_.PrevInteg[L]) < d_.MaxError &&
+                 d_.NSub[L] >= d_.MinSub[L]))
+            Refine(L);
+        ++d_.Level;
+    }
+
+private:
+    // Halves the grid: the old odd points take weight 12, the old even interior points 14, and
+    // only the new midpoints are evaluated.
+    void Refine(int L) {
+        double& H = d_.H[L];
+        Stored(d_.Sum14[L], d_.Sum12[L] + d_.Sum14[L]);
+        d_.Sum12[L] = d_.Sum32[L];
+        d_.PrevInteg[L] = d_.Integ[L];
+        const double partial = (12 * d_.Sum12[L] + 7 * d_.Sum7[L]) + 14 * d_.Sum14[L];
+        Checked(partial);
+        Stored(d_.Sum32[L], F(L, H / 2 + d_.LLVal[L]));
+        for (int32_t i = 1; i < d_.NSub[L]; ++i) {
+            Stored(d_.VarVal[L], H + d_.VarVal[L]);
+            Stored(d_.Sum32[L], F(L, d_.VarVal[L]) + d_.Sum32[L]);
+        }
+        Stored(d_.Integ[L], ((32 * d_.Sum32[L] + partial) * H) / 45);
+        Stored(H, H / 2);
+        if (d_.NSub[L] >= MaxSubintervals)
+            throw ComputationError{OverflowError};
+        d_.NSub[L] *= 2;
+    }
+
+    // The value of level L at the point x.
+    double F(int L, double x) {
+        Stored(d_.VarVal[L], x);
+        if (L == 0)
+            return eval_.EvalF();
+        Compute();
+        return d_.Integ[L - 1];
+    }
+
+    static void Checked(double value) {
+        if (!std::isfinite(value))
+            throw ComputationError{OverflowError};
+    }
+    // A stored result that overflowed or is not a number ends the computation.
+    static double Stored(double& target, double value) {
+        target = value;
+        Checked(value);
+        return value;
+    }
+
+    Dimension& d_;
+    Evaluation& eval_;
+};
+
+} // namespace vantrel

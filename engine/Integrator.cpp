@@ -1,0 +1,63 @@
+#include "engine/Integrator.h"
+
+#include "engine/BooleScheme.h"
+#include "engine/ScriptErrorReport.h"
+
+namespace vantrel {
+
+Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr)
+    : d_(dim), engine_(engine), reporter_(reporter), ierr_(ierr) {}
+
+void Integrator::Prepare() {
+    const auto n = static_cast<std::size_t>(d_.Order);
+    vars_.resize(n);
+    lower_.resize(n);
+    upper_.resize(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        vars_[k] = engine_.BindVariable(d_.VarNam[k]);
+        lower_[k] = engine_.Prepare(d_.LLText[k]);
+        upper_[k] = engine_.Prepare(d_.ULText[k]);
+    }
+    equation_ = engine_.Prepare(d_.Equation);
+}
+
+void Integrator::Compute() {
+    Prepare();
+    BooleScheme<Integrator> scheme(d_, *this);
+    try {
+        scheme.Compute();
+    } catch (const ScriptFailure& failure) {
+        Fail(failure.Number, failure.Source, failure.Description);
+    } catch (const RuntimeError& error) {
+        Fail(error.Number, SystemSource, StandardDescription(error.Number));
+    } catch (const ComputationError& error) {
+        Fail(error.number, SystemSource, StandardDescription(error.number));
+    }
+}
+
+void Integrator::Fail(int32_t number, const std::string& source, const std::string& description) {
+    d_.TextBuf.clear();
+    ReportComputationError(number, source, description, ierr_, reporter_);
+}
+
+void Integrator::SetVars() {
+    for (int32_t k = 0; k < d_.Order; ++k)
+        engine_.Assign(vars_[k], d_.VarVal[k]);
+}
+
+double Integrator::EvalLimit(int level, bool upper) {
+    return engine_.EvaluateNumber(upper ? upper_[level] : lower_[level]);
+}
+
+double Integrator::EvalF() {
+    SetVars();
+    Class1& funcs = d_.Funcs();
+    funcs.ierr = 0;
+    ++evaluations_;
+    const double value = engine_.EvaluateNumber(equation_);
+    if (funcs.ierr != 0)
+        throw RuntimeError(funcs.ierr);
+    return value;
+}
+
+} // namespace vantrel
