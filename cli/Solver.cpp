@@ -1,0 +1,89 @@
+#include "cli/Solver.h"
+
+#include "engine/Dimension.h"
+#include "engine/Integrator.h"
+#include "engine/ScriptEnvironment.h"
+#include "engine/ScriptErrorReport.h"
+
+#include <chrono>
+
+namespace vantrel {
+
+namespace {
+
+// Remembers the first failure of a computation from the reports and the error records.
+class FirstFailure : public Reporter {
+public:
+    explicit FirstFailure(Reporter& next) : next_(next) {}
+    MsgResult Show(const Message& message) override {
+        shown_ = true;
+        return next_.Show(message);
+    }
+    void Note(int32_t number, const std::string& source, const std::string& description) {
+        if (failure.number != 0)
+            return;
+        failure = {number, source, description};
+    }
+    bool Shown() const { return shown_; }
+    SolveFailure failure;
+
+private:
+    Reporter& next_;
+    bool shown_ = false;
+};
+
+void LoadProblem(Dimension& d, const ProblemRead& problem) {
+    d.RecreateLevelArrays(problem.order);
+    d.MaxError = problem.maxError;
+    d.Equation = problem.integrand;
+    for (int32_t L = 0; L < problem.order; ++L) {
+        const LevelRecord& level = problem.levels[static_cast<std::size_t>(L)];
+        d.VarNam[L] = level.name;
+        d.LLText[L] = level.lower;
+        d.ULText[L] = level.upper;
+        d.MinSub[L] = level.minSub;
+    }
+}
+
+} // namespace
+
+SolveResult Solve(const ProblemRead& problem, Reporter& reporter) {
+    Dimension d;
+    ScriptControl engine;
+    int32_t ierr = 0;
+    FirstFailure reports(reporter);
+    engine.SetErrorHandler([&] {
+        const ScriptError& error = engine.Error();
+        reports.Note(error.Number, error.Source, error.Description);
+        ScriptControl1_Error(error, ierr, reports);
+    });
+    SetUpScriptEnvironment(engine, d.Funcs(), ierr);
+    LoadProblem(d, problem);
+
+    SolveResult result;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        for (const std::string& constant : problem.constants)
+            engine.ExecuteStatement(constant);
+    } catch (const ScriptFailure&) {
+        result.failure = reports.failure;
+        result.reported = reports.Shown();
+        return result;
+    }
+    Integrator integrator(d, engine, reports, ierr);
+    d.Level = d.Order;
+    ierr = 0;
+    integrator.Compute();
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.evaluations = integrator.Evaluations();
+    if (ierr == 0) {
+        result.value = d.Integ[d.Level - 1];
+        return result;
+    }
+    reports.Note(ierr, SystemSource, StandardDescription(ierr));
+    result.failure = reports.failure;
+    result.reported = reports.Shown();
+    return result;
+}
+
+} // namespace vantrel

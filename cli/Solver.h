@@ -1,0 +1,31 @@
+// Solves a problem file without the window, on the same engine, as the Integrate command would.
+#pragma once
+
+#include "engine/Reporter.h"
+#include "io/ProblemFile.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+struct SolveFailure {
+    int32_t number = 0;
+    std::string source;
+    std::string description;
+};
+
+struct SolveResult {
+    std::optional<double> value; // the integral, when the computation succeeded
+    SolveFailure failure;        // the first failure otherwise
+    bool reported = false;       // a report was shown for the failure
+    uint64_t evaluations = 0;
+    double seconds = 0; // computing time
+};
+
+// Executes the constants in list order, then computes with the file's order, names, limits,
+// minimum subintervals and maximum error. Every report goes to reporter.
+SolveResult Solve(const ProblemRead& problem, Reporter& reporter);
+
+} // namespace vantrel
