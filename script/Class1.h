@@ -35,8 +35,12 @@ public:
     Variant GetProperty(int index) const override;
     void SetProperty(int index, const Variant& value) override;
     Variant CallFunction(int index, const Variant& argument) override;
+    double* NumberStorage(int index) override;
 
 private:
+    // Runs one function's computation, trapping its error into ierr and the recorder.
+    template <typename Computation> double Trapped(const Variant& argument, Computation compute);
+
     std::function<void(int32_t)> recorder_;
 };
 

@@ -18,6 +18,9 @@ public:
     // Throws RuntimeError (ScriptRuntime.h) when the value does not fit the property.
     virtual void SetProperty(int index, const Variant& value) = 0;
     virtual Variant CallFunction(int index, const Variant& argument) = 0;
+    // The storage of a property that always holds a plain double, which the engine may then
+    // read and write directly; nullptr for any other property.
+    virtual double* NumberStorage(int /*index*/) { return nullptr; }
 };
 
 } // namespace vantrel

@@ -14,9 +14,9 @@ struct Variant {
     std::string text;     // when type is String
 
     static Variant Empty() { return {}; }
-    static Variant Null() { return {VarType::Null}; }
-    static Variant Bool(bool b) { return {VarType::Boolean, b}; }
-    static Variant Num(double v) { return {VarType::Number, false, v}; }
+    static Variant Null() { return {VarType::Null, false, 0.0, {}}; }
+    static Variant Bool(bool b) { return {VarType::Boolean, b, 0.0, {}}; }
+    static Variant Num(double v) { return {VarType::Number, false, v, {}}; }
     static Variant Str(std::string s) { return {VarType::String, false, 0.0, std::move(s)}; }
 };
 

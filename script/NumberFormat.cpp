@@ -1,0 +1,83 @@
+#include "script/NumberFormat.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace vantrel {
+
+namespace {
+
+// Powers of ten that a double holds exactly.
+constexpr std::array<double, 23> ExactPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+double Round15ThroughText(double value) {
+    const std::string text = FormatNumber15(value);
+    double result = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), result);
+    return result;
+}
+
+// |exact| compared with bound, where exact = product + error exactly.
+int CompareExact(double product, double error, double bound) {
+    if (product != bound) return product < bound ? -1 : 1;
+    return error < 0 ? -1 : (error > 0 ? 1 : 0);
+}
+
+} // namespace
+
+std::string FormatNumber15(double value) {
+    if (value == 0.0) return "0"; // also for -0, which the language writes without a sign
+    std::array<char, 40> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::general, 15);
+    std::string text(buffer.data(), result.ptr);
+    for (char& c : text)
+        if (c == 'e') c = 'E';
+    return text;
+}
+
+// The value is scaled by an exact power of ten so that its 15 significant digits become the
+// whole part; the product's rounding error is recovered with fma, so the whole-number rounding
+// (half to even) is decided on the exact scaled value. Dividing (or multiplying) back by the
+// exact power is one correctly rounded operation, as reading the digits back would be.
+double Round15(double value) {
+    if (value == 0.0 || !std::isfinite(value))
+        return value == 0.0 ? 0.0 : Round15ThroughText(value);
+    const double magnitude = std::fabs(value);
+    int shift = 14 - static_cast<int>(std::floor(std::log10(magnitude)));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (shift < -22 || shift > 22) return Round15ThroughText(value);
+        const double power = ExactPowers[static_cast<std::size_t>(std::abs(shift))];
+        double product = 0.0, error = 0.0;
+        if (shift >= 0) {
+            product = magnitude * power;
+            error = std::fma(magnitude, power, -product);
+        } else {
+            product = magnitude / power;
+            // The exact quotient's remainder: magnitude - product * power, exact by fma.
+            const double remainder = std::fma(-product, power, magnitude);
+            error = remainder / power; // only its sign and whether it is zero are used
+        }
+        if (CompareExact(product, error, 1e14) < 0) {
+            ++shift;
+            continue;
+        }
+        if (CompareExact(product, error, 1e15) >= 0) {
+            --shift;
+            continue;
+        }
+        double whole = std::floor(product);
+        const double fraction = product - whole; // exact: product < 2^50
+        const bool odd = std::fmod(whole, 2.0) != 0;
+        if (fraction > 0.5 || (fraction == 0.5 && (error > 0 || (error == 0 && odd)))) whole += 1.0;
+        const double rounded = shift >= 0 ? whole / power : whole * power;
+        return std::copysign(rounded, value);
+    }
+    return Round15ThroughText(value);
+}
+
+} // namespace vantrel

@@ -1,0 +1,50 @@
+#include "script/ScriptControl.h"
+
+#include "script/ScriptEngine.h"
+
+namespace vantrel {
+
+ScriptControl::ScriptControl() : engine_(std::make_unique<ScriptEngine>()) {}
+ScriptControl::~ScriptControl() = default;
+
+void ScriptControl::AddObject(const std::string& name, ScriptObject* object, bool membersGlobal) {
+    engine_->AddObject(name, object, membersGlobal);
+}
+
+void ScriptControl::ExecuteStatement(std::string_view statement) {
+    engine_->ExecuteStatement(statement);
+}
+
+Variant ScriptControl::Eval(std::string_view expression) {
+    return engine_->Eval(expression);
+}
+
+void ScriptControl::SetErrorHandler(std::function<void()> handler) {
+    engine_->SetErrorHandler(std::move(handler));
+}
+
+const ScriptError& ScriptControl::Error() const {
+    return engine_->Error();
+}
+
+ScriptControl::ExprHandle ScriptControl::Prepare(std::string_view expression) {
+    return engine_->Prepare(expression);
+}
+
+Variant ScriptControl::Evaluate(ExprHandle expression) {
+    return engine_->Evaluate(expression);
+}
+
+double ScriptControl::EvaluateNumber(ExprHandle expression) {
+    return engine_->EvaluateNumber(expression);
+}
+
+ScriptControl::VarHandle ScriptControl::BindVariable(std::string_view name) {
+    return engine_->BindVariable(name);
+}
+
+void ScriptControl::Assign(VarHandle variable, double value) {
+    engine_->Assign(variable, value);
+}
+
+} // namespace vantrel
