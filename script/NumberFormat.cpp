@@ -1,5 +1,7 @@
 #include "script/NumberFormat.h"
 
+#include "script/VariantOps.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -15,10 +17,7 @@ constexpr std::array<double, 23> ExactPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e
                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 double Round15ThroughText(double value) {
-    const std::string text = FormatNumber15(value);
-    double result = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), result);
-    return result;
+    return std::copysign(DecimalTextToDouble(FormatNumber15(std::fabs(value))), value);
 }
 
 // |exact| compared with bound, where exact = product + error exactly.
@@ -38,6 +37,11 @@ std::string FormatNumber15(double value) {
     for (char& c : text)
         if (c == 'e') c = 'E';
     return text;
+}
+
+std::string AssignmentText(double value) {
+    std::string text = FormatNumber15(value);
+    return text[0] == '-' ? text : " " + text;
 }
 
 // The value is scaled by an exact power of ten so that its 15 significant digits become the

@@ -7,8 +7,10 @@ namespace vantrel {
 ScriptControl::ScriptControl() : engine_(std::make_unique<ScriptEngine>()) {}
 ScriptControl::~ScriptControl() = default;
 
-void ScriptControl::AddObject(const std::string& name, ScriptObject* object, bool membersGlobal) {
-    engine_->AddObject(name, object, membersGlobal);
+// Members are reached by bare name only, so the object's own name is not needed.
+void ScriptControl::AddObject([[maybe_unused]] const std::string& name, ScriptObject* object,
+                              bool membersGlobal) {
+    engine_->AddObject(object, membersGlobal);
 }
 
 void ScriptControl::ExecuteStatement(std::string_view statement) {

@@ -1,26 +1,163 @@
 #include "script/ScriptEngine.h"
 
+#include "script/NumberFormat.h"
+#include "script/Scanner.h"
+#include "script/VariantOps.h"
+
+#include <cmath>
+
 namespace vantrel {
 
-ScriptEngine::ScriptEngine() = default;
-ScriptEngine::~ScriptEngine() = default;
-void ScriptEngine::AddObject(const std::string&, ScriptObject*, bool) {}
-void ScriptEngine::ExecuteStatement(std::string_view) {}
-Variant ScriptEngine::Eval(std::string_view) {
-    return {};
+namespace {
+
+// Texts beyond this many distinct ones are compiled each time instead of kept, so that a
+// stream of ever-new texts cannot fill the memory.
+constexpr std::size_t CacheLimit = 4096;
+
+bool IsCompileError(int32_t number) {
+    return number >= 1000;
 }
-int32_t ScriptEngine::Prepare(std::string_view) {
-    return 0;
+
+} // namespace
+
+void ScriptEngine::AddObject(ScriptObject* object, bool membersGlobal) {
+    names_.AddObject(object, membersGlobal);
+    // Texts compiled earlier may have resolved a name that the object now provides.
+    statements_.clear();
+    expressions_.clear();
 }
-Variant ScriptEngine::Evaluate(int32_t) {
-    return {};
+
+const Program& ScriptEngine::Compiled(std::string_view text, SourceKind kind, Program& uncached) {
+    auto& cache = kind == SourceKind::Statement ? statements_ : expressions_;
+    const std::string key(text);
+    if (const auto found = cache.find(key); found != cache.end())
+        return programs_[static_cast<std::size_t>(found->second)];
+    Program program = Compile(text, kind, names_);
+    program.numeric = IsNumericProgram(program);
+    if (cache.size() >= CacheLimit) {
+        uncached = std::move(program);
+        return uncached;
+    }
+    programs_.push_back(std::move(program));
+    cache.emplace(key, static_cast<int32_t>(programs_.size() - 1));
+    return programs_.back();
 }
-double ScriptEngine::EvaluateNumber(int32_t) {
-    return 0.0;
+
+Variant ScriptEngine::Execute(const Program& program) {
+    try {
+        return Run(program, names_, stack_);
+    } catch (const ProgramError& error) {
+        Fail(program, error);
+    }
 }
-int32_t ScriptEngine::BindVariable(std::string_view) {
-    return 0;
+
+void ScriptEngine::Fail(const Program& program, const ProgramError& failure) {
+    error_.Number = failure.number;
+    error_.Source = IsCompileError(failure.number) ? CompileErrorSource : RuntimeErrorSource;
+    error_.Description = StandardDescription(failure.number);
+    error_.Text = program.text;
+    // A text is one line: a line end before other text is itself the error.
+    error_.Line = 1;
+    error_.Column = failure.column;
+    if (handler_) handler_();
+    throw ScriptFailure(error_.Number, error_.Source, error_.Description);
 }
-void ScriptEngine::Assign(int32_t, double) {}
+
+void ScriptEngine::ExecuteStatement(std::string_view statement) {
+    Program uncached;
+    Execute(Compiled(statement, SourceKind::Statement, uncached));
+}
+
+Variant ScriptEngine::Eval(std::string_view expression) {
+    Program uncached;
+    return Execute(Compiled(expression, SourceKind::Expression, uncached));
+}
+
+int32_t ScriptEngine::Prepare(std::string_view expression) {
+    const std::string key(expression);
+    if (const auto found = expressions_.find(key); found != expressions_.end())
+        return found->second;
+    Program program = Compile(expression, SourceKind::Expression, names_);
+    program.numeric = IsNumericProgram(program);
+    programs_.push_back(std::move(program));
+    const auto handle = static_cast<int32_t>(programs_.size() - 1);
+    expressions_.emplace(key, handle);
+    return handle;
+}
+
+Variant ScriptEngine::Evaluate(int32_t expression) {
+    return Execute(programs_[static_cast<std::size_t>(expression)]);
+}
+
+double ScriptEngine::EvaluateNumber(int32_t expression) {
+    const Program& program = programs_[static_cast<std::size_t>(expression)];
+    if (program.numeric) {
+        double result = 0.0;
+        try {
+            if (RunNumeric(program, names_, result)) return result;
+        } catch (const ProgramError& error) {
+            Fail(program, error);
+        }
+    }
+    return ToNumber(Execute(program));
+}
+
+int32_t ScriptEngine::BindVariable(std::string_view name) {
+    BoundVariable bound;
+    bound.name = std::string(name);
+    if (IsAssignableName(name)) {
+        const NameBinding binding = names_.Resolve(name);
+        bound.index = binding.index;
+        switch (binding.kind) {
+        case NameBinding::Variable:
+            bound.kind = BoundVariable::Global;
+            break;
+        case NameBinding::Storage:
+            bound.kind = BoundVariable::Storage;
+            break;
+        case NameBinding::Member:
+            bound.kind = BoundVariable::Member;
+            break;
+        default:
+            break; // a function: the statement raises its error
+        }
+    }
+    variables_.push_back(std::move(bound));
+    return static_cast<int32_t>(variables_.size() - 1);
+}
+
+// The statement name = <15-digit text of value> reads the text back as Round15(value), with
+// the sign applied to the read magnitude, which is the same double.
+void ScriptEngine::Assign(int32_t variable, double value) {
+    const BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    const double stored = Round15(value);
+    // Texts that read back as no finite number fail as the statement fails.
+    if (bound.kind == BoundVariable::Text || !std::isfinite(stored)) {
+        ExecuteStatement(bound.name + "=" + AssignmentText(value));
+        return;
+    }
+    switch (bound.kind) {
+    case BoundVariable::Global: {
+        Variant& slot = names_.globals[static_cast<std::size_t>(bound.index)];
+        slot.type = VarType::Number;
+        slot.number = stored;
+        slot.text.clear();
+        return;
+    }
+    case BoundVariable::Storage:
+        *names_.properties[static_cast<std::size_t>(bound.index)].storage = stored;
+        return;
+    default: {
+        const MemberRef& member = names_.properties[static_cast<std::size_t>(bound.index)];
+        try {
+            member.object->SetProperty(member.index, Variant::Num(stored));
+        } catch (const RuntimeError& error) {
+            Program statement;
+            statement.text = bound.name + "=" + AssignmentText(value);
+            Fail(statement, {error.Number, static_cast<int32_t>(bound.name.size())});
+        }
+    }
+    }
+}
 
 } // namespace vantrel

@@ -8,6 +8,8 @@ const char* StandardDescription(int32_t number) {
         return "Invalid procedure call or argument";
     case 6:
         return "Overflow";
+    case 7:
+        return "Out of memory";
     case 11:
         return "Division by zero";
     case 13:

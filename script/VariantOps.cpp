@@ -3,10 +3,10 @@
 #include "script/NumberFormat.h"
 #include "script/ScriptError.h"
 
-#include <charconv>
 #include <climits>
+#include <clocale>
 #include <cmath>
-#include <limits>
+#include <cstdlib>
 
 namespace vantrel {
 
@@ -90,31 +90,14 @@ Variant LogicalWithNull(BinaryOp op, const Variant& left, const Variant& right) 
 
 } // namespace
 
+// strtod in the C locale, so that the point is the separator whatever the process's locale;
+// unlike from_chars it also gives subnormal results and infinity on overflow.
 double DecimalTextToDouble(std::string_view text) {
-    double result = 0.0;
-    const auto [end, ec] =
-        std::from_chars(text.data(), text.data() + text.size(), result, std::chars_format::general);
-    if (ec != std::errc::result_out_of_range) return result;
-    // Out of range: decide between underflow and overflow from the decimal exponent.
-    long exponent = 0, wholeDigits = 0, fractionZeros = 0;
-    bool seenPoint = false, seenSignificant = false;
-    std::size_t i = 0;
-    for (; i < text.size() && (IsDigit(text[i]) || text[i] == '.'); ++i) {
-        if (text[i] == '.')
-            seenPoint = true;
-        else if (text[i] != '0')
-            seenSignificant = true;
-        if (IsDigit(text[i]) && !seenPoint && seenSignificant)
-            ++wholeDigits;
-        else if (text[i] == '0' && seenPoint && !seenSignificant)
-            ++fractionZeros;
-    }
-    if (i + 1 < text.size())
-        std::from_chars(text.data() + i + 1 + (text[i + 1] == '+'), text.data() + text.size(),
-                        exponent);
-    return exponent + wholeDigits - fractionZeros < 0 ? 0.0
-                                                      : std::numeric_limits<double>::infinity();
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    const std::string terminated(text);
+    return strtod_l(terminated.c_str(), nullptr, cLocale);
 }
+
 bool ParseRadixDigits(std::string_view digits, int base, double& result) {
     if (digits.empty()) return false;
     uint64_t value = 0;

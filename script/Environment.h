@@ -1,0 +1,37 @@
+// The engine's names: the global variables, the members of the added objects, and the
+// resolution of a name to one of them, shared by the compiler and the evaluator.
+#pragma once
+
+#include "script/Compiler.h"
+#include "script/ScriptObject.h"
+#include "script/Variant.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vantrel {
+
+struct MemberRef {
+    ScriptObject* object = nullptr;
+    int index = 0;
+    double* storage = nullptr; // a property that always holds a plain double
+};
+
+class Environment final : public NameResolver {
+public:
+    // Members of a global object hide variables and built-in functions of the same name.
+    void AddObject(ScriptObject* object, bool membersGlobal);
+    // A name never seen before becomes a new global variable, Empty until assigned.
+    NameBinding Resolve(std::string_view name) override;
+
+    std::vector<Variant> globals;
+    std::vector<MemberRef> properties; // indexed by Storage and Member bindings
+    std::vector<MemberRef> functions;
+
+private:
+    std::vector<ScriptObject*> globalObjects_;
+    std::unordered_map<std::string, NameBinding> names_; // by lower-case name
+};
+
+} // namespace vantrel

@@ -1,0 +1,253 @@
+#include "script/Evaluator.h"
+
+#include "script/Builtins.h"
+#include "script/ScriptError.h"
+#include "script/VariantOps.h"
+
+#include <array>
+#include <cmath>
+#include <new>
+
+namespace vantrel {
+
+namespace {
+
+constexpr int32_t OutOfMemory = 7;
+
+bool IsArithmetic(BinaryOp op) {
+    switch (op) {
+    case BinaryOp::Add:
+    case BinaryOp::Sub:
+    case BinaryOp::Mul:
+    case BinaryOp::Div:
+    case BinaryOp::IntDiv:
+    case BinaryOp::Mod:
+    case BinaryOp::Pow:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The four common operations inline; the rest through the shared arithmetic.
+inline double Calculate(BinaryOp op, double a, double b) {
+    double r;
+    switch (op) {
+    case BinaryOp::Add:
+        r = a + b;
+        break;
+    case BinaryOp::Sub:
+        r = a - b;
+        break;
+    case BinaryOp::Mul:
+        r = a * b;
+        break;
+    case BinaryOp::Div:
+        if (b == 0.0) return Arithmetic(op, a, b);
+        r = a / b;
+        break;
+    default:
+        return Arithmetic(op, a, b);
+    }
+    if (!std::isfinite(r)) [[unlikely]]
+        throw RuntimeError(6);
+    return r;
+}
+
+int32_t ColumnAt(const Program& program, std::size_t pc) {
+    return pc < program.columns.size() ? program.columns[pc] : 0;
+}
+
+} // namespace
+
+bool IsNumericProgram(const Program& program) {
+    if (program.errorNumber != 0) return false;
+    for (const Instruction& in : program.code) {
+        switch (in.code) {
+        case OpCode::PushNumber:
+        case OpCode::PushVar:
+        case OpCode::PushStorage:
+        case OpCode::PushMember:
+        case OpCode::CallMember:
+            break;
+        case OpCode::Binary:
+            if (!IsArithmetic(static_cast<BinaryOp>(in.op))) return false;
+            break;
+        case OpCode::Unary:
+            if (static_cast<UnaryOp>(in.op) == UnaryOp::Not) return false;
+            break;
+        case OpCode::CallBuiltin:
+            if (!BuiltinIsNumeric(in.index)) return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RunNumeric(const Program& program, const Environment& names, double& result) {
+    std::array<double, 64> local;
+    std::vector<double> large;
+    double* stack = local.data();
+    if (program.stackSize > local.size()) {
+        large.resize(program.stackSize);
+        stack = large.data();
+    }
+    std::size_t sp = 0, pc = 0;
+    const std::size_t end = program.code.size();
+    try {
+        for (; pc < end; ++pc) {
+            const Instruction& in = program.code[pc];
+            switch (in.code) {
+            case OpCode::PushNumber:
+                stack[sp++] = in.number;
+                break;
+            case OpCode::PushVar: {
+                const Variant& value = names.globals[static_cast<std::size_t>(in.index)];
+                if (value.type != VarType::Number) return false;
+                stack[sp++] = value.number;
+                break;
+            }
+            case OpCode::PushStorage:
+                stack[sp++] = *names.properties[static_cast<std::size_t>(in.index)].storage;
+                break;
+            case OpCode::PushMember: {
+                const MemberRef& member = names.properties[static_cast<std::size_t>(in.index)];
+                const Variant value = member.object->GetProperty(member.index);
+                if (value.type != VarType::Number) return false;
+                stack[sp++] = value.number;
+                break;
+            }
+            case OpCode::Binary: {
+                double right;
+                switch (in.operand) {
+                case Operand::Stack:
+                    right = stack[--sp];
+                    break;
+                case Operand::Number:
+                    right = in.number;
+                    break;
+                case Operand::Var: {
+                    const Variant& value = names.globals[static_cast<std::size_t>(in.index)];
+                    if (value.type != VarType::Number) return false;
+                    right = value.number;
+                    break;
+                }
+                default:
+                    right = *names.properties[static_cast<std::size_t>(in.index)].storage;
+                    break;
+                }
+                stack[sp - 1] = Calculate(static_cast<BinaryOp>(in.op), stack[sp - 1], right);
+                break;
+            }
+            case OpCode::Unary:
+                if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg) stack[sp - 1] = -stack[sp - 1];
+                break;
+            case OpCode::CallBuiltin:
+                sp -= in.count;
+                stack[sp] = NumberBuiltin(in.index, stack + sp, in.count);
+                ++sp;
+                break;
+            case OpCode::CallMember: {
+                const MemberRef& function = names.functions[static_cast<std::size_t>(in.index)];
+                const Variant value =
+                    function.object->CallFunction(function.index, Variant::Num(stack[sp - 1]));
+                if (value.type != VarType::Number) return false;
+                stack[sp - 1] = value.number;
+                break;
+            }
+            default:
+                return false;
+            }
+        }
+    } catch (const RuntimeError& error) {
+        throw ProgramError{error.Number, ColumnAt(program, pc)};
+    }
+    result = stack[0];
+    return true;
+}
+
+Variant Run(const Program& program, Environment& names, std::vector<Variant>& stack) {
+    if (program.errorNumber != 0) throw ProgramError{program.errorNumber, program.errorColumn};
+    if (stack.size() < program.stackSize) stack.resize(program.stackSize);
+    std::size_t sp = 0, pc = 0;
+    const std::size_t end = program.code.size();
+    const auto property = [&names](int32_t index) -> MemberRef& {
+        return names.properties[static_cast<std::size_t>(index)];
+    };
+    try {
+        for (; pc < end; ++pc) {
+            const Instruction& in = program.code[pc];
+            switch (in.code) {
+            case OpCode::PushNumber:
+                stack[sp++] = Variant::Num(in.number);
+                break;
+            case OpCode::PushLiteral:
+                stack[sp++] = program.literals[static_cast<std::size_t>(in.index)];
+                break;
+            case OpCode::PushVar:
+                stack[sp++] = names.globals[static_cast<std::size_t>(in.index)];
+                break;
+            case OpCode::PushStorage:
+                stack[sp++] = Variant::Num(*property(in.index).storage);
+                break;
+            case OpCode::PushMember: {
+                const MemberRef& member = property(in.index);
+                stack[sp++] = member.object->GetProperty(member.index);
+                break;
+            }
+            case OpCode::Binary: {
+                Variant right;
+                switch (in.operand) {
+                case Operand::Stack:
+                    right = std::move(stack[--sp]);
+                    break;
+                case Operand::Number:
+                    right = Variant::Num(in.number);
+                    break;
+                case Operand::Var:
+                    right = names.globals[static_cast<std::size_t>(in.index)];
+                    break;
+                default:
+                    right = Variant::Num(*property(in.index).storage);
+                    break;
+                }
+                stack[sp - 1] = Apply(static_cast<BinaryOp>(in.op), stack[sp - 1], right);
+                break;
+            }
+            case OpCode::Unary:
+                stack[sp - 1] = Apply(static_cast<UnaryOp>(in.op), stack[sp - 1]);
+                break;
+            case OpCode::CallBuiltin:
+                sp -= in.count;
+                CallBuiltin(in.index, &stack[sp], in.count);
+                ++sp;
+                break;
+            case OpCode::CallMember: {
+                const MemberRef& function = names.functions[static_cast<std::size_t>(in.index)];
+                stack[sp - 1] = function.object->CallFunction(function.index, stack[sp - 1]);
+                break;
+            }
+            case OpCode::StoreVar:
+                names.globals[static_cast<std::size_t>(in.index)] = std::move(stack[--sp]);
+                break;
+            case OpCode::StoreStorage:
+            case OpCode::StoreMember: {
+                const MemberRef& member = property(in.index);
+                member.object->SetProperty(member.index, stack[--sp]);
+                break;
+            }
+            case OpCode::Raise:
+                throw RuntimeError(in.index);
+            }
+        }
+    } catch (const RuntimeError& error) {
+        throw ProgramError{error.Number, ColumnAt(program, pc)};
+    } catch (const std::bad_alloc&) {
+        throw ProgramError{OutOfMemory, ColumnAt(program, pc)};
+    }
+    return sp > 0 ? std::move(stack[sp - 1]) : Variant{};
+}
+
+} // namespace vantrel
