@@ -1,0 +1,148 @@
+// The main window: every field of the problem, the frame of user constants, the frame of
+// limits, the Integral button with the result label and the menu bar. It owns the script
+// engine ScriptControl1 and the error variable ierr.
+//
+// Field handlers. Each entry field is watched by focusGuard() (ui/FocusGuard.h). A field gets
+// its check, leave and focus handlers by one call, usually in WireFieldHandlers():
+//     focusGuard().Watch(*txtError, {.Validate = [this](bool& Cancel) { txtError_Validate(Cancel);
+//     },
+//                                    .LostFocus = [this] { txtError_LostFocus(); },
+//                                    .GotFocus = [this] { txtError_GotFocus(); }});
+// Validate runs before the focus leaves the field and may set Cancel to keep it there;
+// LostFocus runs once after the focus has gone; GotFocus when the focus arrives. Per-level
+// fields created later are watched the same way, capturing their level.
+#pragma once
+
+#include "engine/Dimension.h"
+#include "engine/Reporter.h"
+#include "script/ScriptControl.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vantrel {
+
+class FocusGuard;
+class HelpViewer;
+class frmAbout;
+
+class frmVantrel : public QMainWindow {
+    Q_OBJECT
+public:
+    // dim is the problem state, which outlives the window. Loading the window (Form_Load) is
+    // part of its construction.
+    explicit frmVantrel(Dimension& dim, QWidget* parent = nullptr);
+    ~frmVantrel() override;
+
+    // Replaceable services; by default message boxes and the desktop's help viewer.
+    void SetReporter(Reporter& reporter) { reporter_ = &reporter; }
+    Reporter& MessageReporter() { return *reporter_; }
+    void SetHelpViewer(HelpViewer& viewer) { helpViewer_ = &viewer; }
+    // Steps of the unload: restoring the decimal separator, and ending the program (by default
+    // the application's quit).
+    void SetRestoreDecimalSeparator(std::function<void()> restore) {
+        restore_ = std::move(restore);
+    }
+    void SetEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
+
+    FocusGuard& focusGuard() { return *focusGuard_; }
+    Dimension& State() { return dim_; }
+
+    // The focus order: the fields above the limits frame, the per-level fields level by level
+    // (upper limit, lower limit, subintervals), then the buttons. Run again when levels are added.
+    void ApplyFocusOrder();
+
+    int32_t ierr = 0;
+    ScriptControl ScriptControl1;
+
+    // Controls on the window
+    QLabel* lblOrder = nullptr;
+    QLineEdit* txtOrder = nullptr;
+    QLabel* lblVarNam = nullptr;
+    QLineEdit* txtVarNams = nullptr;
+    QLabel* lblError = nullptr;
+    QLineEdit* txtError = nullptr;
+    QLabel* lblIntegrand = nullptr;
+    QLabel* lblEquation = nullptr;
+    QLineEdit* txtEquation = nullptr;
+    QGroupBox* fraConstants = nullptr;
+    QGroupBox* FrmMain = nullptr;
+    QPushButton* cmdIntegrate = nullptr;
+    QLabel* lblIntegral = nullptr;
+
+    // In fraConstants
+    QPushButton* cmdAddCons = nullptr;
+    QPushButton* cmdRemCons = nullptr;
+    QComboBox* cboConstants = nullptr;
+
+    // In FrmMain: per-level controls, indexed by the level (levels 0 to 2 exist from the start)
+    std::vector<QLabel*> lblIntSign;
+    std::vector<QLineEdit*> txtUL;
+    std::vector<QLabel*> lblFunctionOf;
+    std::vector<QLineEdit*> txtLL;
+    std::vector<QLabel*> lblOverVar;
+    std::vector<QLabel*> lblSubintervals;
+    std::vector<QLineEdit*> txtSubintervals;
+
+    // In FrmMain: browse controls
+    QPushButton* cmdNextLim = nullptr;
+    QPushButton* cmdPrevLim = nullptr;
+    QLabel* lblLimits = nullptr;
+    QLabel* lblIntegNum = nullptr;
+    std::vector<QLabel*> lblClickSign; // sign 0 exists from the start
+    QPlainTextEdit* txtClickTip = nullptr;
+
+    // Menu bar
+    QMenu* mnuFile = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuFileBar1 = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSaveAs = nullptr;
+    QAction* mnuFileBar2 = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    void Form_Load();
+    void Form_Unload();
+    void mnuHelp_Click();
+    void mnuAbout_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls(QWidget& client);
+    void CreateConstantsFrame();
+    void CreateLimitsFrame();
+    void CreateMenus();
+    void WireFieldHandlers();
+
+    Dimension& dim_;
+    std::unique_ptr<Reporter> ownReporter_;
+    std::unique_ptr<HelpViewer> ownHelpViewer_;
+    Reporter* reporter_;
+    HelpViewer* helpViewer_;
+    std::function<void()> restore_;
+    std::function<void()> endProgram_;
+    FocusGuard* focusGuard_ = nullptr;
+    QPointer<frmAbout> about_;
+    bool centred_ = false;
+};
+
+} // namespace vantrel
