@@ -41,8 +41,13 @@ bool WriteAll(int fd, const std::string& bytes) {
 int CreateTemporary(const std::string& target, std::string& name) {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    // A short name of its own, so that a long target name cannot make it too long.
+    std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    if (folder.empty()) folder = ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        name = (folder /
+                (".vantrel-save-" + std::to_string(::getpid()) + "-" + std::to_string(attempt)))
+                   .string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             if (exists) ::fchmod(fd, existing.st_mode & 07777);

@@ -20,7 +20,7 @@ struct ReportInput {
     std::string integrand;
     bool listConstants = false;         // the number of constants is not 0
     std::vector<std::string> constants; // the constants list, in list order
-    std::vector<ReportLevel> levels;
+    std::vector<ReportLevel> levels;    // one for each level, level 0 first
     double maxError = 0;
     bool computed = false;
     double integral = 0; // printed when computed

@@ -82,6 +82,13 @@ TEST_F(ProblemFileStorageTest, ReplacesAnExistingFileKeepingItsPermissions) {
     ExpectOnlyFiles(1);
 }
 
+TEST_F(ProblemFileStorageTest, TheLongestFileNameCanBeSaved) {
+    const fs::path file = folder_ / std::string(255, 'p');
+    ASSERT_EQ(WriteProblemFile(file, DoubleIntegral()), "");
+    EXPECT_EQ(ReadProblemFile(file).status, ReadOutcome::Status::Ok);
+    ExpectOnlyFiles(1);
+}
+
 TEST_F(ProblemFileStorageTest, SavingThroughALinkReplacesTheLinkedFile) {
     const fs::path file = folder_ / "real.vtl";
     const fs::path link = folder_ / "link.vtl";
