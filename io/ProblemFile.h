@@ -34,7 +34,7 @@ struct ProblemRead {
     bool computed = false;
     std::string integrand;
     std::vector<std::string> constants;
-    double integral = 0; // meaningful when computed
+    double integral = 0;             // meaningful when computed
     std::vector<LevelRecord> levels; // `order` of them, level 0 first
 };
 
@@ -57,8 +57,9 @@ ReadOutcome ReadProblemFile(const std::string& path);
 // save never destroys the previous file. Returns an empty text on success, else the reason.
 std::string WriteProblemFile(const std::string& path, const ProblemToWrite& problem);
 
-// Texts the format cannot carry back unchanged: a constant with a comma, leading blanks or a
-// leading double quote; a quoted text (integrand, limit, name) with a double quote.
+// Texts the format cannot carry back unchanged: a constant with a comma or a line end, with
+// leading blanks or tabs, or with a leading double quote; a quoted text (integrand, limit,
+// name) with a double quote.
 bool ConstantFitsFile(const std::string& constant);
 bool QuotedTextFitsFile(const std::string& text);
 
