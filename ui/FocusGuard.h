@@ -25,9 +25,9 @@ class FocusGuard : public QObject {
     Q_OBJECT
 public:
     struct Handlers {
-        std::function<void(bool& Cancel)> Validate;
-        std::function<void()> LostFocus;
-        std::function<void()> GotFocus;
+        std::function<void(bool& Cancel)> Validate{};
+        std::function<void()> LostFocus{};
+        std::function<void()> GotFocus{};
     };
 
     // Guards the fields of window, which must outlive the guard.

@@ -363,7 +363,8 @@ void frmVantrel::mnuHelp_Click() {
 }
 
 void frmVantrel::mnuAbout_Click() {
-    if (!about_) about_ = new frmAbout;
+    if (!about_ || !about_->isVisible()) // a closed one is on its way out
+        about_ = new frmAbout;
     about_->show();
     about_->raise();
     about_->PrintNotices();
