@@ -26,6 +26,14 @@ inline constexpr int OverVarTop = 1770;
 inline constexpr int SubintervalsCaptionTop = 2070;
 inline constexpr int SubintervalsTop = 2280;
 
+// Sizes that do not depend on the order.
+inline constexpr int LimitFieldHeight = 285;
+inline constexpr int LevelLabelHeight = 255; // widths follow the text
+inline constexpr int SubintervalsWidth = 1140;
+inline constexpr int SubintervalsHeight = 285;
+inline constexpr int SubintervalsCaptionWidth = 1560;
+inline constexpr int SubintervalsCaptionHeight = 195;
+
 // The sign row of browse mode: sign j (0 = leftmost, the outermost level) and the hint.
 inline constexpr int SignRowTop = 1890;
 inline constexpr int SignRowStep = 240;

@@ -121,6 +121,7 @@ frmVantrel::frmVantrel(Dimension& dim, QWidget* parent)
     CreateMenus();
     focusGuard_ = new FocusGuard(*this);
     WireFieldHandlers();
+    WireEntryHandlers();
     ApplyFocusOrder();
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
     txtOrder->setFocus(Qt::OtherFocusReason);

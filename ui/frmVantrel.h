@@ -122,6 +122,37 @@ public:
     void mnuHelp_Click();
     void mnuAbout_Click();
 
+    // Order and variable names (ui/OrderEntry.cpp)
+    void txtOrder_Validate(bool& Cancel);
+    void txtOrder_LostFocus();
+    void txtVarNams_Validate(bool& Cancel);
+    void txtVarNams_LostFocus();
+    void LoadObjects();
+
+    // The limits frame (ui/LimitsFrame.cpp); LL is a level, k an integration number (LL + 1)
+    void EditLimit(int LL);
+    void cmdNextLim_Click();
+    void cmdPrevLim_Click();
+    void lblClickSign_Click(int Index);
+
+    // User constants (ui/Constants.cpp)
+    void cmdAddCons_Click();
+    void cmdRemCons_Click();
+    void cboConstants_Change();
+    void cboConstants_KeyPress(int KeyAscii);
+    void cboConstants_LostFocus() {}
+
+    // Field behaviours (ui/FieldBehaviours.cpp)
+    void txtError_GotFocus();
+    void txtError_Validate(bool& Cancel);
+    void txtError_LostFocus();
+    void txtEquation_Validate(bool& Cancel);
+    void txtEquation_Change();
+
+    // The Integrate command (ui/IntegrateCommand.cpp)
+    void cmdIntegrate_Click();
+    void Compute();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -133,6 +164,19 @@ private:
     void CreateMenus();
     void WireFieldHandlers();
 
+    // Handlers of problem entry, and the per-level fields' focus handlers
+    void WireEntryHandlers();
+    void WatchLevel(int L);
+    void SetUpBrowse();
+    void ShowSignRow();
+    void ArrangeLimits();
+    void PlaceLevel(int L);
+    void MarkCurrentSign(int k);
+    int CurrentIntegrationNumber() const;
+    bool ReadProblem();
+    bool DefineConstants();
+    void ClearIntegral();
+
     Dimension& dim_;
     std::unique_ptr<Reporter> ownReporter_;
     std::unique_ptr<HelpViewer> ownHelpViewer_;
@@ -143,6 +187,7 @@ private:
     FocusGuard* focusGuard_ = nullptr;
     QPointer<frmAbout> about_;
     bool centred_ = false;
+    int selectedConstant_ = -1; // the list entry picked last, until the text line is edited
 };
 
 } // namespace vantrel

@@ -154,7 +154,7 @@ private slots:
     void theTableHoldsAtMost101() {
         Dimension d;
         for (int i = 0; i < Dimension::MaxConstants; ++i)
-            QCOMPARE(AddConstant(d, "c" + std::to_string(i) + "=1").status,
+            QCOMPARE(AddConstant(d, QStringLiteral("c%1=1").arg(i).toStdString()).status,
                      AddOutcome::Status::Added);
         QCOMPARE(AddConstant(d, "extra=1").status, AddOutcome::Status::TableFull);
         QCOMPARE(AddConstant(d, "c50=2").status, AddOutcome::Status::Added);

@@ -1,0 +1,93 @@
+// The Integrate command: the fields into the state, the constants into the engine, the
+// computation, and its value in the result label.
+#include "ui/frmVantrel.h"
+
+#include "engine/Integrator.h"
+#include "engine/NumberText.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace vantrel {
+
+namespace {
+
+// The hourglass for as long as the command runs, however it ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+std::string TextOf(const QLineEdit& field) {
+    return field.text().toStdString();
+}
+
+} // namespace
+
+void frmVantrel::cmdIntegrate_Click() {
+    const int n = dim_.Order;
+    if (n < 1 || static_cast<int>(txtUL.size()) < n) return; // no problem entered yet
+    // Every minimum must fit the state before anything is computed.
+    std::vector<int32_t> minSub(static_cast<std::size_t>(n));
+    for (int L = 0; L < n; ++L)
+        if (!RoundToInt32(LeadingNumber(TextOf(*txtSubintervals[L])), minSub[L])) {
+            MessageReporter().Show({AppTitle,
+                                    "The minimum number of subintervals of Integration #" +
+                                        std::to_string(L + 1) + " is out of range.",
+                                    MsgIcon::Exclamation, MsgButtons::OK});
+            return;
+        }
+
+    WaitCursor wait;
+    if (ReadProblem()) {
+        dim_.MinSub = minSub;
+        dim_.Level = dim_.Order;
+        ierr = 0;
+        ClearIntegral();
+        Compute();
+        if (ierr == 0)
+            lblIntegral->setText(QString::fromStdString(GeneralNumber(dim_.Integ[dim_.Level - 1])));
+    } else {
+        ClearIntegral(); // a constant failed: no value, and none left from before
+    }
+    dim_.Computed = true;
+}
+
+bool frmVantrel::ReadProblem() {
+    if (!DefineConstants()) return false;
+    dim_.Equation = TextOf(*txtEquation);
+    for (int L = 0; L < dim_.Order; ++L) {
+        dim_.LLText[L] = TextOf(*txtLL[L]);
+        dim_.ULText[L] = TextOf(*txtUL[L]);
+    }
+    dim_.MaxError = LeadingNumber(TextOf(*txtError));
+    return true;
+}
+
+bool frmVantrel::DefineConstants() {
+    try {
+        for (int i = 0; i < cboConstants->count(); ++i)
+            ScriptControl1.ExecuteStatement(cboConstants->itemText(i).toStdString());
+    } catch (const ScriptFailure&) {
+        return false; // the engine's Error event has reported it and set ierr
+    }
+    return true;
+}
+
+void frmVantrel::ClearIntegral() {
+    if (dim_.Loading) return;
+    lblIntegral->setText(QString());
+    dim_.Computed = false;
+}
+
+void frmVantrel::Compute() {
+    Integrator integrator(dim_, ScriptControl1, MessageReporter(), ierr);
+    integrator.Compute();
+}
+
+} // namespace vantrel
