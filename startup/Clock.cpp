@@ -10,6 +10,8 @@ int64_t SystemClock::SecondsNow() {
     return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
-void SystemClock::Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
+void SystemClock::Nap() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
 
 } // namespace vantrel

@@ -23,10 +23,8 @@ Message DecimalPoint::Question() {
 
 bool DecimalPoint::CheckDecimalPoint() {
     GetDecimalSeparator();
-    if (SavedSeparator_ == ".")
-        return true;
-    if (reporter_.Show(Question()) != MsgResult::Yes)
-        return false;
+    if (SavedSeparator_ == ".") return true;
+    if (reporter_.Show(Question()) != MsgResult::Yes) return false;
     SetDecimalPoint();
     return true;
 }
@@ -34,12 +32,15 @@ bool DecimalPoint::CheckDecimalPoint() {
 void DecimalPoint::GetDecimalSeparator() {
     SavedSeparator_ = locale_.Read();
     const auto zero = SavedSeparator_.find('\0');
-    if (zero != std::string::npos)
-        SavedSeparator_.erase(zero);
+    if (zero != std::string::npos) SavedSeparator_.erase(zero);
 }
 
-void DecimalPoint::SetDecimalPoint() { locale_.Write("."); }
+void DecimalPoint::SetDecimalPoint() {
+    locale_.Write(".");
+}
 
-void DecimalPoint::RestoreDecimalSeparator() { locale_.Write(SavedSeparator_); }
+void DecimalPoint::RestoreDecimalSeparator() {
+    locale_.Write(SavedSeparator_);
+}
 
 } // namespace vantrel

@@ -17,8 +17,7 @@ void WaitOnSplash(Clock& clock) {
 } // namespace
 
 std::unique_ptr<frmVantrel> Main(Dimension& dim, DecimalPoint& guard, Clock& clock) {
-    if (!guard.CheckDecimalPoint())
-        return nullptr;
+    if (!guard.CheckDecimalPoint()) return nullptr;
 
     auto* splash = new frmAbout;
     splash->show();

@@ -12,7 +12,6 @@ int main(int argc, char** argv) {
     vantrel::SystemClock clock;
     vantrel::Dimension dim;
     auto window = vantrel::Main(dim, guard, clock);
-    if (!window)
-        return 0;
+    if (!window) return 0;
     return app.exec();
 }

@@ -131,7 +131,11 @@ bool FocusGuard::FiltersShortcut(QObject* watched) {
     if (target->window() != &window_ || IsMenu(target) || FieldOf(target) == current_) return false;
     cleared_ = nullptr;
     swallowPress_ = false;
-    return !MayLeave();
+    if (!MayLeave()) return true;
+    // A mnemonic takes the focus to its control before it acts, as a click would.
+    if (target->focusPolicy() != Qt::NoFocus && target->isEnabled())
+        target->setFocus(Qt::ShortcutFocusReason);
+    return false;
 }
 
 bool FocusGuard::FiltersWindowClick(QObject* watched, QEvent* event) {

@@ -25,16 +25,11 @@ using namespace vantrel::test;
 
 namespace {
 QString CaptionOf(QWidget* widget) {
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    if (auto* field = qobject_cast<QLineEdit*>(widget))
-        return field->text();
-    if (auto* button = qobject_cast<QPushButton*>(widget))
-        return button->text();
-    if (auto* frame = qobject_cast<QGroupBox*>(widget))
-        return frame->title();
-    if (auto* combo = qobject_cast<QComboBox*>(widget))
-        return combo->currentText();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    if (auto* field = qobject_cast<QLineEdit*>(widget)) return field->text();
+    if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text();
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) return combo->currentText();
     return QStringLiteral("?");
 }
 
@@ -110,8 +105,7 @@ void WindowTest::controlsStartWithTheirTextsTipsAndPlaces() {
     QVERIFY(widget);
     QCOMPARE(CaptionOf(widget), caption);
     QCOMPARE(widget->toolTip(), tip);
-    QCOMPARE(widget->geometry(),
-             TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QCOMPARE(widget->geometry(), TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
 }
 
 void WindowTest::windowHasItsTitleAndFixedClientArea() {
@@ -129,17 +123,15 @@ void WindowTest::windowHasItsTitleAndFixedClientArea() {
 void WindowTest::onlyTheTopRowsShowAtStart() {
     ShownWindow shown;
     frmVantrel& w = *shown.window;
-    for (QWidget* visible :
-         std::initializer_list<QWidget*>{w.lblOrder, w.txtOrder, w.lblVarNam, w.txtVarNams,
-                                         w.lblError, w.txtError, w.lblIntegrand, w.lblEquation,
-                                         w.txtEquation, w.fraConstants, w.cmdAddCons,
-                                         w.cmdRemCons, w.cboConstants, w.cmdIntegrate,
-                                         w.lblIntegral})
+    for (QWidget* visible : std::initializer_list<QWidget*>{
+             w.lblOrder, w.txtOrder, w.lblVarNam, w.txtVarNams, w.lblError, w.txtError,
+             w.lblIntegrand, w.lblEquation, w.txtEquation, w.fraConstants, w.cmdAddCons,
+             w.cmdRemCons, w.cboConstants, w.cmdIntegrate, w.lblIntegral})
         QVERIFY2(visible->isVisible(), qPrintable(visible->objectName()));
     QVERIFY(w.FrmMain->isHidden());
-    for (QWidget* browse : std::initializer_list<QWidget*>{
-             w.cmdNextLim, w.cmdPrevLim, w.lblLimits, w.lblIntegNum, w.lblClickSign[0],
-             static_cast<QWidget*>(w.txtClickTip)})
+    for (QWidget* browse :
+         std::initializer_list<QWidget*>{w.cmdNextLim, w.cmdPrevLim, w.lblLimits, w.lblIntegNum,
+                                         w.lblClickSign[0], static_cast<QWidget*>(w.txtClickTip)})
         QVERIFY2(browse->isHidden(), qPrintable(browse->objectName()));
     QCOMPARE(w.txtUL.size(), 3u);
     for (int L = 0; L < 3; ++L) {
@@ -194,8 +186,7 @@ void WindowTest::menuBarShowsFileAndHelp() {
     frmVantrel& w = *shown.window;
     QStringList bar;
     for (QAction* action : w.menuBar()->actions())
-        if (action->isVisible())
-            bar << action->text();
+        if (action->isVisible()) bar << action->text();
     QCOMPARE(bar, QStringList({"File", "Help"}));
     QStringList all;
     for (QAction* action : w.menuBar()->actions())
