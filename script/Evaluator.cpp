@@ -86,6 +86,8 @@ bool IsNumericProgram(const Program& program) {
     return true;
 }
 
+// The top of the stack lives in a register; stack[] holds the values below it (and, at the
+// bottom, the unused value that the first push saves).
 bool RunNumeric(const Program& program, const Environment& names, double& result) {
     std::array<double, 64> local;
     std::vector<double> large;
@@ -94,42 +96,51 @@ bool RunNumeric(const Program& program, const Environment& names, double& result
         large.resize(program.stackSize);
         stack = large.data();
     }
+    double top = 0.0;
     std::size_t sp = 0, pc = 0;
     const std::size_t end = program.code.size();
+    const auto global = [&names](int32_t index) -> const Variant& {
+        return names.globals[static_cast<std::size_t>(index)];
+    };
     try {
         for (; pc < end; ++pc) {
             const Instruction& in = program.code[pc];
             switch (in.code) {
             case OpCode::PushNumber:
-                stack[sp++] = in.number;
+                stack[sp++] = top;
+                top = in.number;
                 break;
             case OpCode::PushVar: {
-                const Variant& value = names.globals[static_cast<std::size_t>(in.index)];
+                const Variant& value = global(in.index);
                 if (value.type != VarType::Number) return false;
-                stack[sp++] = value.number;
+                stack[sp++] = top;
+                top = value.number;
                 break;
             }
             case OpCode::PushStorage:
-                stack[sp++] = *names.properties[static_cast<std::size_t>(in.index)].storage;
+                stack[sp++] = top;
+                top = *names.properties[static_cast<std::size_t>(in.index)].storage;
                 break;
             case OpCode::PushMember: {
                 const MemberRef& member = names.properties[static_cast<std::size_t>(in.index)];
                 const Variant value = member.object->GetProperty(member.index);
                 if (value.type != VarType::Number) return false;
-                stack[sp++] = value.number;
+                stack[sp++] = top;
+                top = value.number;
                 break;
             }
             case OpCode::Binary: {
-                double right;
+                double left = top, right;
                 switch (in.operand) {
                 case Operand::Stack:
-                    right = stack[--sp];
+                    right = top;
+                    left = stack[--sp];
                     break;
                 case Operand::Number:
                     right = in.number;
                     break;
                 case Operand::Var: {
-                    const Variant& value = names.globals[static_cast<std::size_t>(in.index)];
+                    const Variant& value = global(in.index);
                     if (value.type != VarType::Number) return false;
                     right = value.number;
                     break;
@@ -138,23 +149,25 @@ bool RunNumeric(const Program& program, const Environment& names, double& result
                     right = *names.properties[static_cast<std::size_t>(in.index)].storage;
                     break;
                 }
-                stack[sp - 1] = Calculate(static_cast<BinaryOp>(in.op), stack[sp - 1], right);
+                top = Calculate(static_cast<BinaryOp>(in.op), left, right);
                 break;
             }
             case OpCode::Unary:
-                if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg) stack[sp - 1] = -stack[sp - 1];
+                if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg) top = -top;
                 break;
-            case OpCode::CallBuiltin:
-                sp -= in.count;
-                stack[sp] = NumberBuiltin(in.index, stack + sp, in.count);
-                ++sp;
+            case OpCode::CallBuiltin: {
+                // One argument, or two (Round); the last is the top.
+                double args[2] = {top, top};
+                if (in.count == 2) args[0] = stack[--sp];
+                top = NumberBuiltin(in.index, args, in.count);
                 break;
+            }
             case OpCode::CallMember: {
                 const MemberRef& function = names.functions[static_cast<std::size_t>(in.index)];
                 const Variant value =
-                    function.object->CallFunction(function.index, Variant::Num(stack[sp - 1]));
+                    function.object->CallFunction(function.index, Variant::Num(top));
                 if (value.type != VarType::Number) return false;
-                stack[sp - 1] = value.number;
+                top = value.number;
                 break;
             }
             default:
@@ -164,7 +177,7 @@ bool RunNumeric(const Program& program, const Environment& names, double& result
     } catch (const RuntimeError& error) {
         throw ProgramError{error.Number, ColumnAt(program, pc)};
     }
-    result = stack[0];
+    result = top;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace vantrel {
@@ -52,7 +53,8 @@ double Round15(double value) {
     if (value == 0.0 || !std::isfinite(value))
         return value == 0.0 ? 0.0 : Round15ThroughText(value);
     const double magnitude = std::fabs(value);
-    int shift = 14 - static_cast<int>(std::floor(std::log10(magnitude)));
+    // The decimal exponent from the binary one, possibly one too small; the loop corrects it.
+    int shift = 14 - static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398120));
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (shift < -22 || shift > 22) return Round15ThroughText(value);
         const double power = ExactPowers[static_cast<std::size_t>(std::abs(shift))];
@@ -76,7 +78,7 @@ double Round15(double value) {
         }
         double whole = std::floor(product);
         const double fraction = product - whole; // exact: product < 2^50
-        const bool odd = std::fmod(whole, 2.0) != 0;
+        const bool odd = (static_cast<int64_t>(whole) & 1) != 0;
         if (fraction > 0.5 || (fraction == 0.5 && (error > 0 || (error == 0 && odd)))) whole += 1.0;
         const double rounded = shift >= 0 ? whole / power : whole * power;
         return std::copysign(rounded, value);

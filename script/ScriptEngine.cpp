@@ -4,6 +4,7 @@
 #include "script/Scanner.h"
 #include "script/VariantOps.h"
 
+#include <bit>
 #include <cmath>
 
 namespace vantrel {
@@ -25,6 +26,7 @@ void ScriptEngine::AddObject(ScriptObject* object, bool membersGlobal) {
     // Texts compiled earlier may have resolved a name that the object now provides.
     statements_.clear();
     expressions_.clear();
+    variableHandles_.clear();
 }
 
 const Program& ScriptEngine::Compiled(std::string_view text, SourceKind kind, Program& uncached) {
@@ -64,6 +66,7 @@ void ScriptEngine::Fail(const Program& program, const ProgramError& failure) {
 }
 
 void ScriptEngine::ExecuteStatement(std::string_view statement) {
+    ++statementsRun_;
     Program uncached;
     Execute(Compiled(statement, SourceKind::Statement, uncached));
 }
@@ -103,6 +106,9 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
 }
 
 int32_t ScriptEngine::BindVariable(std::string_view name) {
+    const std::string key = LowerCase(name);
+    if (const auto found = variableHandles_.find(key); found != variableHandles_.end())
+        return found->second;
     BoundVariable bound;
     bound.name = std::string(name);
     if (IsAssignableName(name)) {
@@ -123,19 +129,35 @@ int32_t ScriptEngine::BindVariable(std::string_view name) {
         }
     }
     variables_.push_back(std::move(bound));
-    return static_cast<int32_t>(variables_.size() - 1);
+    const auto handle = static_cast<int32_t>(variables_.size() - 1);
+    variableHandles_.emplace(key, handle);
+    return handle;
 }
 
 // The statement name = <15-digit text of value> reads the text back as Round15(value), with
-// the sign applied to the read magnitude, which is the same double.
+// the sign applied to the read magnitude, which is the same double. A variable or plain-double
+// property that was given the same value since the last statement still holds it, as nothing
+// but statements and assignments store there.
 void ScriptEngine::Assign(int32_t variable, double value) {
-    const BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
-    const double stored = Round15(value);
-    // Texts that read back as no finite number fail as the statement fails.
-    if (bound.kind == BoundVariable::Text || !std::isfinite(stored)) {
+    BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    const auto bits = std::bit_cast<uint64_t>(value);
+    const bool plain = bound.kind == BoundVariable::Global || bound.kind == BoundVariable::Storage;
+    if (plain && bits == bound.lastBits && bound.storedAt == statementsRun_) return;
+    if (bound.kind == BoundVariable::Text || !std::isfinite(value)) {
         ExecuteStatement(bound.name + "=" + AssignmentText(value));
         return;
     }
+    if (bits != bound.lastBits) {
+        bound.lastStored = Round15(value);
+        bound.lastBits = bits;
+    }
+    const double stored = bound.lastStored;
+    // A text that reads back as no finite number fails as the statement fails.
+    if (!std::isfinite(stored)) {
+        ExecuteStatement(bound.name + "=" + AssignmentText(value));
+        return;
+    }
+    bound.storedAt = statementsRun_;
     switch (bound.kind) {
     case BoundVariable::Global: {
         Variant& slot = names_.globals[static_cast<std::size_t>(bound.index)];

@@ -43,6 +43,11 @@ private:
         std::string name;
         enum Kind { Text, Global, Storage, Member } kind = Text;
         int32_t index = 0;
+        // The last value assigned and its rounding: the integrator assigns most variables
+        // the same value again and again.
+        uint64_t lastBits = ~uint64_t{0};
+        double lastStored = 0.0;
+        uint64_t storedAt = 0; // the statements count when lastStored was last stored
     };
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
@@ -53,6 +58,8 @@ private:
     std::deque<Program> programs_; // stable addresses: handles and the cache refer to them
     std::unordered_map<std::string, int32_t> statements_, expressions_;
     std::vector<BoundVariable> variables_;
+    std::unordered_map<std::string, int32_t> variableHandles_; // by lower-case name
+    uint64_t statementsRun_ = 1; // any statement may change a variable's stored value
     std::vector<Variant> stack_;
     std::function<void()> handler_;
     ScriptError error_;

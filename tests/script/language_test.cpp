@@ -157,6 +157,20 @@ TEST(Handles, PreparedExpressionSeesLaterAssignments) {
     EXPECT_EQ(engine.Prepare("x*y + 1"), sum);
 }
 
+TEST(Handles, TheSameValueIsStoredAgainAfterAStatementChangedIt) {
+    ScriptControl engine;
+    const auto x = engine.BindVariable("x");
+    EXPECT_EQ(engine.BindVariable("X"), x);
+    const auto read = engine.Prepare("x");
+    engine.Assign(x, 1);
+    engine.ExecuteStatement("x = 5");
+    engine.Assign(x, 1);
+    EXPECT_EQ(engine.EvaluateNumber(read), 1.0);
+    engine.ExecuteStatement("x = \"a\"");
+    engine.Assign(x, 1);
+    EXPECT_EQ(engine.Eval("x").type, VarType::Number);
+}
+
 TEST(Handles, ConversionFailuresRaiseNoErrorEvent) {
     ScriptControl engine;
     int events = 0;
