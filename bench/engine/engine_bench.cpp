@@ -1,0 +1,153 @@
+// Whole computations through the engine beside the same scheme with the integrand compiled in
+// (the native floor), printed as a table of times and ratios. Each case runs a few times and
+// the fastest run counts, which is the least disturbed by the rest of the machine.
+#include "cli/Solver.h"
+#include "engine/BooleScheme.h"
+#include "script/NumberFormat.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+class Quiet : public Reporter {
+public:
+    MsgResult Show(const Message&) override { return MsgResult::OK; }
+};
+
+struct Case {
+    std::string name;
+    ProblemRead problem;
+    // The integrand on the values the variables hold, level 0 first.
+    std::function<double(const double*)> native;
+};
+
+Case Box10() {
+    Case c;
+    c.name = "order-10 box, x1+...+x10";
+    c.problem.order = 10;
+    c.problem.maxError = 0.01;
+    c.problem.integrand = "x1+x2+x3+x4+x5+x6+x7+x8+x9+x10";
+    for (int k = 1; k <= 10; ++k) {
+        std::string name = "x";
+        name += std::to_string(k);
+        c.problem.levels.push_back({name, "0", "1", 4});
+    }
+    c.native = [](const double* v) {
+        return v[0] + v[1] + v[2] + v[3] + v[4] + v[5] + v[6] + v[7] + v[8] + v[9];
+    };
+    return c;
+}
+
+Case Oscillatory3() {
+    Case c;
+    c.name = "order-3 oscillatory, Cos(2*pi*0.3+x+y+z)";
+    c.problem.order = 3;
+    c.problem.maxError = 1e-10;
+    c.problem.integrand = "Cos(2*pi*0.3+x+y+z)";
+    for (const char* v : {"x", "y", "z"})
+        c.problem.levels.push_back({v, "0", "1", 4});
+    c.native = [](const double* v) {
+        return std::cos(2 * (std::atan(1.0) * 4) * 0.3 + v[0] + v[1] + v[2]);
+    };
+    return c;
+}
+
+// The scheme with the integrand compiled in. With rounding, the variables hold their values
+// rounded to 15 digits as the engine stores them, so that the result is the engine's to the
+// bit; only a changed value is rounded again.
+template <bool Rounding> struct NativePolicy {
+    Dimension& d;
+    const std::function<double(const double*)>& f;
+    uint64_t evaluations = 0;
+    double values[Dimension::MaxOrder] = {};
+    double last[Dimension::MaxOrder] = {};
+    bool assigned[Dimension::MaxOrder] = {};
+
+    void SetVars() {
+        for (int k = 0; k < d.Order; ++k) {
+            if constexpr (Rounding) {
+                if (!assigned[k] || d.VarVal[k] != last[k]) {
+                    assigned[k] = true;
+                    last[k] = d.VarVal[k];
+                    values[k] = Round15(d.VarVal[k]);
+                }
+            } else {
+                values[k] = d.VarVal[k];
+            }
+        }
+    }
+    double EvalLimit(int L, bool upper) { return std::stod(upper ? d.ULText[L] : d.LLText[L]); }
+    double EvalF() {
+        SetVars();
+        ++evaluations;
+        return f(values);
+    }
+};
+
+template <bool Rounding> double NativeRun(const Case& c, double& value, uint64_t& evaluations) {
+    Dimension d;
+    d.RecreateLevelArrays(c.problem.order);
+    d.MaxError = c.problem.maxError;
+    for (int L = 0; L < c.problem.order; ++L) {
+        d.VarNam[L] = c.problem.levels[L].name;
+        d.LLText[L] = c.problem.levels[L].lower;
+        d.ULText[L] = c.problem.levels[L].upper;
+        d.MinSub[L] = c.problem.levels[L].minSub;
+    }
+    d.Level = d.Order;
+    NativePolicy<Rounding> policy{d, c.native};
+    const auto start = std::chrono::steady_clock::now();
+    BooleScheme<NativePolicy<Rounding>>(d, policy).Compute();
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    value = d.Integ[d.Order - 1];
+    evaluations = policy.evaluations;
+    return seconds.count();
+}
+
+double Fastest(int runs, const std::function<double()>& run) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i)
+        best = std::min(best, run());
+    return best;
+}
+
+void Compare(const Case& c, int runs) {
+    Quiet quiet;
+    SolveResult engine;
+    const double engineSeconds = Fastest(runs, [&] {
+        engine = Solve(c.problem, quiet);
+        return engine.seconds;
+    });
+    double plainValue = 0, roundedValue = 0;
+    uint64_t plainCount = 0, roundedCount = 0;
+    const double plain = Fastest(runs, [&] { return NativeRun<false>(c, plainValue, plainCount); });
+    const double rounded =
+        Fastest(runs, [&] { return NativeRun<true>(c, roundedValue, roundedCount); });
+    std::printf("%s\n", c.name.c_str());
+    std::printf("  %-34s %10.4f s  %12llu points  value %.17g\n", "engine", engineSeconds,
+                static_cast<unsigned long long>(engine.evaluations), engine.value.value_or(NAN));
+    std::printf("  %-34s %10.4f s  %12llu points  value %.17g  engine/floor %.2f\n", "native floor",
+                plain, static_cast<unsigned long long>(plainCount), plainValue,
+                engineSeconds / plain);
+    std::printf("  %-34s %10.4f s  %12llu points  value %.17g  engine/floor %.2f  %s\n",
+                "native floor, 15-digit variables", rounded,
+                static_cast<unsigned long long>(roundedCount), roundedValue,
+                engineSeconds / rounded,
+                engine.value && *engine.value == roundedValue ? "same bits" : "DIFFERENT");
+}
+
+} // namespace
+} // namespace vantrel
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    vantrel::Compare(vantrel::Oscillatory3(), runs);
+    vantrel::Compare(vantrel::Box10(), runs);
+}
