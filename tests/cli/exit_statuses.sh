@@ -1,0 +1,30 @@
+#!/bin/sh
+# The solver's exit statuses and outputs: 0 with the value, 1 for a failed computation,
+# 2 for usage errors and unreadable files.
+solve=$1
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*"; exit 1; }
+
+out=$("$solve" "$examples/triple.vtl") || fail "triple.vtl exit $?"
+[ "$out" = "1.75" ] || fail "triple.vtl printed '$out'"
+
+out=$("$solve" --json "$examples/volume.vtl") || fail "--json exit $?"
+echo "$out" | grep -q '"value": 0.33333333333333331, "display": "0.333333333333333"' ||
+    fail "--json printed '$out'"
+
+printf 'Vantrel\r\n1,0.001,#FALSE#,"1/x"\r\n 0 \r\n"x","0","1",4\r\n' >"$work/bad.vtl"
+"$solve" "$work/bad.vtl" 2>"$work/err"
+[ $? -eq 1 ] || fail "a failing computation must exit 1"
+grep -q "Division by zero" "$work/err" || fail "the report is not on standard error"
+out=$("$solve" --json "$work/bad.vtl" 2>/dev/null)
+echo "$out" | grep -q '"error": {"number": 11' || fail "--json error printed '$out'"
+
+"$solve" 2>/dev/null
+[ $? -eq 2 ] || fail "no file must exit 2"
+"$solve" "$work/missing.vtl" 2>"$work/err"
+[ $? -eq 2 ] || fail "a missing file must exit 2"
+grep -q "missing.vtl" "$work/err" || fail "the message must name the file"
+"$solve" --help | grep -q usage || fail "--help prints usage"
+echo "all exit statuses as expected"

@@ -1,0 +1,96 @@
+// The solver on problems as files give them: the examples, constants, and failures.
+#include "cli/Solver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+class Recorder : public Reporter {
+public:
+    MsgResult Show(const Message& message) override {
+        shown.push_back(message);
+        return MsgResult::OK;
+    }
+    std::vector<Message> shown;
+};
+
+ProblemRead Example(const std::string& name) {
+    const ReadOutcome read = ReadProblemFile(std::string(EXAMPLES_DIR) + "/" + name);
+    EXPECT_EQ(read.status, ReadOutcome::Status::Ok) << name << ": " << read.reason;
+    return read.problem;
+}
+
+TEST(Examples, GiveTheirKnownValues) {
+    const struct {
+        const char* file;
+        double expected, tolerance;
+    } cases[] = {
+        {"volume.vtl", 1.0 / 3, 1e-12},
+        {"triple.vtl", 1.75, 1e-12},
+        {"quadruple.vtl", 0.0625, 1e-12},
+        {"disk.vtl", std::acos(-1.0) * (1 - std::exp(-1.0)), 1e-4},
+    };
+    for (const auto& c : cases) {
+        Recorder reporter;
+        const SolveResult result = Solve(Example(c.file), reporter);
+        ASSERT_TRUE(result.value) << c.file;
+        EXPECT_NEAR(*result.value, c.expected, c.tolerance) << c.file;
+        EXPECT_GT(result.evaluations, 0u);
+        EXPECT_TRUE(reporter.shown.empty()) << c.file;
+    }
+}
+
+ProblemRead Line(const std::string& integrand, const std::string& lower = "0") {
+    ProblemRead p;
+    p.order = 1;
+    p.maxError = 1e-6;
+    p.integrand = integrand;
+    p.levels.push_back({"x", lower, "1", 4});
+    return p;
+}
+
+TEST(Failures, ArithmeticInTheIntegrandIsReportedOnce) {
+    Recorder reporter;
+    const SolveResult result = Solve(Line("1/x"), reporter);
+    EXPECT_FALSE(result.value);
+    EXPECT_EQ(result.failure.number, 11);
+    EXPECT_TRUE(result.reported);
+    ASSERT_EQ(reporter.shown.size(), 1u);
+}
+
+TEST(Failures, ASilentFailureStillHasNoValue) {
+    Recorder reporter;
+    const SolveResult result = Solve(Line("\"abc\""), reporter);
+    EXPECT_FALSE(result.value);
+    EXPECT_EQ(result.failure.number, 13);
+    EXPECT_FALSE(result.reported);
+    EXPECT_TRUE(reporter.shown.empty());
+}
+
+TEST(Failures, AFailingConstantStopsBeforeComputing) {
+    Recorder reporter;
+    ProblemRead p = Line("k*x");
+    p.constants = {"k = 1 +", "j = 2"};
+    const SolveResult result = Solve(p, reporter);
+    EXPECT_FALSE(result.value);
+    EXPECT_EQ(result.failure.number, 1023);
+    EXPECT_EQ(result.evaluations, 0u);
+    ASSERT_EQ(reporter.shown.size(), 1u);
+    EXPECT_EQ(reporter.shown[0].title, "Error in Script Control");
+}
+
+TEST(Constants, AreExecutedInListOrder) {
+    Recorder reporter;
+    ProblemRead p = Line("k*x");
+    p.constants = {"k = 3", "k = k * 2"};
+    const SolveResult result = Solve(p, reporter);
+    ASSERT_TRUE(result.value);
+    EXPECT_NEAR(*result.value, 3.0, 1e-12);
+}
+
+} // namespace
+} // namespace vantrel
