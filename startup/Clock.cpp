@@ -11,7 +11,7 @@ int64_t SystemClock::SecondsNow() {
 }
 
 void SystemClock::Nap() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 } // namespace vantrel
