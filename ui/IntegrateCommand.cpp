@@ -40,6 +40,7 @@ void frmVantrel::cmdIntegrate_Click() {
                                     "The minimum number of subintervals of Integration #" +
                                         std::to_string(L + 1) + " is out of range.",
                                     MsgIcon::Exclamation, MsgButtons::OK});
+            ShowSubintervals(L);
             return;
         }
 
@@ -56,6 +57,14 @@ void frmVantrel::cmdIntegrate_Click() {
         ClearIntegral(); // a constant failed: no value, and none left from before
     }
     dim_.Computed = true;
+}
+
+void frmVantrel::ShowSubintervals(int L) {
+    if (dim_.ManyLevels) {
+        MarkCurrentSign(L + 1);
+        EditLimit(L);
+    }
+    txtSubintervals[L]->setFocus(Qt::OtherFocusReason);
 }
 
 bool frmVantrel::ReadProblem() {

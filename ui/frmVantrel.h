@@ -173,6 +173,7 @@ private:
     void PlaceLevel(int L);
     void MarkCurrentSign(int k);
     int CurrentIntegrationNumber() const;
+    void ShowSubintervals(int L);
     bool ReadProblem();
     bool DefineConstants();
     void ClearIntegral();
