@@ -9,11 +9,18 @@
 //   void SetVars();                  assign every level's variable from VarVal
 //   double EvalLimit(int L, bool upper);
 //   double EvalF();                  the integrand at the current variable values
-// and may throw ComputationError (or its own exceptions) to end the computation.
+// and may throw ComputationError (or its own exceptions) to end the computation. A policy may
+// also offer
+//   bool MidpointReusable(int L);
+// true when F of level L at the same point is bound to give the same value and the same state
+// again (nothing that level L or an inner level evaluates reads a left-over variable value);
+// the scheme then takes the Simpson estimate's midpoint value for the Boole estimate's instead
+// of evaluating it a second time.
 #pragma once
 
 #include "engine/Dimension.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -51,19 +58,23 @@ public:
         // Simpson on 2 subintervals: the first previous estimate.
         Stored(d_.FA[L], F(L, A));
         Stored(d_.FB[L], F(L, B));
-        Stored(d_.PrevInteg[L], (4 * F(L, H + A) + d_.FA[L] + d_.FB[L]) * (H / 3));
-        // Boole on 4 subintervals; the midpoint is evaluated again.
+        const double midpoint = H + A;
+        const double midValue = F(L, midpoint);
+        Stored(d_.PrevInteg[L], (4 * midValue + d_.FA[L] + d_.FB[L]) * (H / 3));
+        // Boole on 4 subintervals; the midpoint is evaluated again unless its value is sure.
         d_.NSub[L] *= 2;
         Stored(H, H / 2);
         d_.Sum14[L] = 0;
         Stored(d_.Sum7[L], d_.FB[L] + d_.FA[L]);
-        Stored(d_.Sum12[L], F(L, (H + H) + A));
+        const double again = (H + H) + A;
+        const bool same = std::bit_cast<uint64_t>(again) == std::bit_cast<uint64_t>(midpoint);
+        Stored(d_.Sum12[L], same && MidpointReusable(L) ? midValue : F(L, again));
         Stored(d_.Sum32[L], F(L, H + A));
         Stored(d_.Sum32[L], F(L, 3 * H + A) + d_.Sum32[L]);
         Stored(d_.Integ[L],
                (((12 * d_.Sum12[L] + 7 * d_.Sum7[L]) + 32 * d_.Sum32[L]) * 2) * H / 45);
-        while (!(std::fabs(d_.Integ[L] - d_.PrevInteg[L]) < d_.MaxError &&
-                 d_.NSub[L] >= d_.MinSub[L]))
+        while (
+            !(std::fabs(d_.Integ[L] - d_.PrevInteg[L]) < d_.MaxError && d_.NSub[L] >= d_.MinSub[L]))
             Refine(L);
         ++d_.Level;
     }
@@ -85,23 +96,25 @@ private:
         }
         Stored(d_.Integ[L], ((32 * d_.Sum32[L] + partial) * H) / 45);
         Stored(H, H / 2);
-        if (d_.NSub[L] >= MaxSubintervals)
-            throw ComputationError{OverflowError};
+        if (d_.NSub[L] >= MaxSubintervals) throw ComputationError{OverflowError};
         d_.NSub[L] *= 2;
     }
 
     // The value of level L at the point x.
     double F(int L, double x) {
         Stored(d_.VarVal[L], x);
-        if (L == 0)
-            return eval_.EvalF();
+        if (L == 0) return eval_.EvalF();
         Compute();
         return d_.Integ[L - 1];
     }
 
+    bool MidpointReusable(int L) {
+        if constexpr (requires { eval_.MidpointReusable(L); }) return eval_.MidpointReusable(L);
+        return false;
+    }
+
     static void Checked(double value) {
-        if (!std::isfinite(value))
-            throw ComputationError{OverflowError};
+        if (!std::isfinite(value)) throw ComputationError{OverflowError};
     }
     // A stored result that overflowed or is not a number ends the computation.
     static double Stored(double& target, double value) {

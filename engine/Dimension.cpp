@@ -22,8 +22,7 @@ void Dimension::RecreateLevelArrays(int32_t order) {
 }
 
 Class1& Dimension::Funcs() {
-    if (!funcs_)
-        funcs_ = std::make_unique<Class1>();
+    if (!funcs_) funcs_ = std::make_unique<Class1>();
     return *funcs_;
 }
 

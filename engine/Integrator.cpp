@@ -19,6 +19,20 @@ void Integrator::Prepare() {
         upper_[k] = engine_.Prepare(d_.ULText[k]);
     }
     equation_ = engine_.Prepare(d_.Equation);
+    // Level L's values repeat at the same point unless a limit of level L or of an inner level
+    // reads the variable of one of them, whose left-over value changes between evaluations.
+    reusable_.assign(n, true);
+    for (std::size_t L = 0; L < n; ++L) {
+        bool reusable = L == 0 || reusable_[L - 1];
+        for (std::size_t k = 0; k <= L && reusable; ++k)
+            for (std::size_t j = 0; j <= L && reusable; ++j) {
+                const bool newPair = k == L || j == L;
+                if (newPair && (engine_.Mentions(lower_[k], d_.VarNam[j]) ||
+                                engine_.Mentions(upper_[k], d_.VarNam[j])))
+                    reusable = false;
+            }
+        reusable_[L] = reusable;
+    }
 }
 
 void Integrator::Compute() {
@@ -55,8 +69,7 @@ double Integrator::EvalF() {
     funcs.ierr = 0;
     ++evaluations_;
     const double value = engine_.EvaluateNumber(equation_);
-    if (funcs.ierr != 0)
-        throw RuntimeError(funcs.ierr);
+    if (funcs.ierr != 0) throw RuntimeError(funcs.ierr);
     return value;
 }
 

@@ -28,6 +28,7 @@ public:
     void SetVars();
     double EvalLimit(int level, bool upper);
     double EvalF();
+    bool MidpointReusable(int level) const { return reusable_[static_cast<std::size_t>(level)]; }
 
 private:
     void Prepare();
@@ -42,6 +43,7 @@ private:
     std::vector<ScriptControl::VarHandle> vars_;
     std::vector<ScriptControl::ExprHandle> lower_, upper_;
     ScriptControl::ExprHandle equation_ = 0;
+    std::vector<bool> reusable_; // by level: no limit inside reads a variable inside
 };
 
 } // namespace vantrel

@@ -13,8 +13,7 @@ bool IsArithmeticError(int32_t number) {
 
 void ScriptControl1_Error(const ScriptError& error, int32_t& ierr, Reporter& reporter) {
     ierr = error.Number;
-    if (IsArithmeticError(error.Number))
-        return;
+    if (IsArithmeticError(error.Number)) return;
     Message box;
     box.title = "Error in Script Control";
     box.icon = MsgIcon::Critical;
@@ -27,8 +26,7 @@ void ScriptControl1_Error(const ScriptError& error, int32_t& ierr, Reporter& rep
 void ReportComputationError(int32_t number, const std::string& source,
                             const std::string& description, int32_t& ierr, Reporter& reporter) {
     ierr = number;
-    if (!IsArithmeticError(number))
-        return;
+    if (!IsArithmeticError(number)) return;
     Message box;
     box.title = source;
     box.icon = MsgIcon::Critical;

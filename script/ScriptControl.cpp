@@ -41,6 +41,10 @@ double ScriptControl::EvaluateNumber(ExprHandle expression) {
     return engine_->EvaluateNumber(expression);
 }
 
+bool ScriptControl::Mentions(ExprHandle expression, std::string_view name) {
+    return engine_->Mentions(expression, name);
+}
+
 ScriptControl::VarHandle ScriptControl::BindVariable(std::string_view name) {
     return engine_->BindVariable(name);
 }

@@ -52,6 +52,9 @@ public:
     // A variable handle stands for the statement name = <value>, where <value> is the value's
     // text with 15 significant digits: Assign stores exactly the same double in the same place
     // (added object's property or global variable) with the same failures, without any text.
+    // Whether the expression reads the variable or property that name stands for.
+    bool Mentions(ExprHandle expression, std::string_view name);
+
     using VarHandle = int32_t;
     VarHandle BindVariable(std::string_view name);
     void Assign(VarHandle variable, double value);

@@ -105,6 +105,29 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
     return ToNumber(Execute(program));
 }
 
+bool ScriptEngine::Mentions(int32_t expression, std::string_view name) {
+    if (!IsAssignableName(name)) return false;
+    const NameBinding binding = names_.Resolve(name);
+    const bool property =
+        binding.kind == NameBinding::Storage || binding.kind == NameBinding::Member;
+    if (binding.kind != NameBinding::Variable && !property) return false;
+    const MemberRef* member =
+        property ? &names_.properties[static_cast<std::size_t>(binding.index)] : nullptr;
+    for (const Instruction& in : programs_[static_cast<std::size_t>(expression)].code) {
+        const bool readsVariable =
+            in.code == OpCode::PushVar || (in.code == OpCode::Binary && in.operand == Operand::Var);
+        const bool readsProperty = in.code == OpCode::PushStorage ||
+                                   in.code == OpCode::PushMember ||
+                                   (in.code == OpCode::Binary && in.operand == Operand::Storage);
+        if (!property && readsVariable && in.index == binding.index) return true;
+        if (property && readsProperty) {
+            const MemberRef& read = names_.properties[static_cast<std::size_t>(in.index)];
+            if (read.object == member->object && read.index == member->index) return true;
+        }
+    }
+    return false;
+}
+
 int32_t ScriptEngine::BindVariable(std::string_view name) {
     const std::string key = LowerCase(name);
     if (const auto found = variableHandles_.find(key); found != variableHandles_.end())

@@ -34,6 +34,7 @@ public:
     int32_t Prepare(std::string_view expression);
     Variant Evaluate(int32_t expression);
     double EvaluateNumber(int32_t expression);
+    bool Mentions(int32_t expression, std::string_view name);
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);
 

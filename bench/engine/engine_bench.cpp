@@ -84,6 +84,7 @@ template <bool Rounding> struct NativePolicy {
         }
     }
     double EvalLimit(int L, bool upper) { return std::stod(upper ? d.ULText[L] : d.LLText[L]); }
+    bool MidpointReusable(int) { return true; } // constant limits
     double EvalF() {
         SetVars();
         ++evaluations;

@@ -1,5 +1,6 @@
 #include "ComputationFixture.h"
 
+#include <bit>
 #include <cmath>
 
 namespace vantrel::testing {
@@ -12,9 +13,22 @@ TEST_F(Integration, QuarticNeedsOneRefinementAndStopsAtEight) {
     ASSERT_TRUE(Run());
     EXPECT_EQ(d.NSub[0], 8);
     EXPECT_NEAR(Result(), 0.2, 1e-15);
-    EXPECT_EQ(integrator.Evaluations(), 10u); // N + 2 with N = 8
+    EXPECT_EQ(integrator.Evaluations(), 9u); // N + 1 with N = 8: the midpoint's value reused
     EXPECT_EQ(d.Level, 1);
     EXPECT_TRUE(reporter.shown.empty());
+}
+
+TEST_F(Integration, MidpointReuseChangesNoBitOfANestedResult) {
+    Define("Exp(x*y)", {{"y", "0", "x", 4}, {"x", "0", "1", 4}}, 1e-3);
+    ASSERT_TRUE(Run());
+    const double reused = Result();
+    const uint64_t fewer = integrator.Evaluations();
+    // An inner limit that reads its own level's left-over value forbids the reuse everywhere.
+    Define("Exp(x*y)", {{"y", "0", "x + 0*y", 4}, {"x", "0", "1", 4}}, 1e-3);
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(std::bit_cast<uint64_t>(Result()), std::bit_cast<uint64_t>(reused));
+    EXPECT_EQ(fewer, 45u);
+    EXPECT_EQ(integrator.Evaluations() - fewer, 54u);
 }
 
 TEST_F(Integration, SimpsonEstimateIsTheFirstPreviousEstimate) {
