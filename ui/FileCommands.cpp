@@ -153,8 +153,8 @@ void frmVantrel::SaveFile() {
         problem.constants.push_back(cboConstants->itemText(i).toStdString());
     problem.integral = LeadingNumber(lblIntegral->text().toStdString());
     for (int L = 0; L < dim_.Order; ++L)
-        problem.levels.push_back({dim_.VarNam[L], TextOf(*txtLL[L]), TextOf(*txtUL[L]),
-                                  dim_.MinSub[L]});
+        problem.levels.push_back(
+            {dim_.VarNam[L], TextOf(*txtLL[L]), TextOf(*txtUL[L]), dim_.MinSub[L]});
     // The file is replaced only once the new one is complete: a failure keeps the old one.
     const std::string reason = WriteProblemFile(dim_.FileName, problem);
     if (!reason.empty()) MessageReporter().Show(FileFailure(dim_.FileName, reason));

@@ -12,10 +12,12 @@ namespace {
 constexpr double DefaultPoints = 10;
 const char* const CourierNew = "Courier New";
 
-QString Describe(const QPrinter& printer) {
-    if (printer.outputFormat() == QPrinter::PdfFormat)
-        return QStringLiteral("the file \"%1\"").arg(printer.outputFileName());
-    return QStringLiteral("the printer \"%1\"").arg(printer.printerName());
+// What went wrong, and on which printer or file.
+std::string Trouble(const char* what, const QPrinter& printer) {
+    const QString where = printer.outputFormat() == QPrinter::PdfFormat
+                              ? QStringLiteral("the file \"%1\"").arg(printer.outputFileName())
+                              : QStringLiteral("the printer \"%1\"").arg(printer.printerName());
+    return (QLatin1String(what) + QLatin1Char(' ') + where + QLatin1Char('.')).toStdString();
 }
 } // namespace
 
@@ -51,8 +53,7 @@ bool QtPrinter::BeginDocument() {
         return true;
     }
     painter_.reset();
-    failure_ = (QStringLiteral("The document cannot be started on %1.").arg(Describe(printer_)))
-                   .toStdString();
+    failure_ = Trouble("The document cannot be started on", printer_);
     return false;
 }
 
@@ -62,8 +63,7 @@ void QtPrinter::Print(const std::string& line) {
     const QFontMetricsF metrics(font_, &printer_);
     if (top_ > 0 && top_ + metrics.height() > printer_.height()) {
         if (!printer_.newPage()) {
-            failure_ = (QStringLiteral("A new page cannot be started on %1.").arg(Describe(printer_)))
-                           .toStdString();
+            failure_ = Trouble("A new page cannot be started on", printer_);
             return;
         }
         top_ = 0;
@@ -76,8 +76,7 @@ std::string QtPrinter::EndDoc() {
     std::string reason = std::move(failure_);
     failure_.clear();
     if (painter_ && !painter_->end() && reason.empty())
-        reason = (QStringLiteral("The document cannot be finished on %1.").arg(Describe(printer_)))
-                     .toStdString();
+        reason = Trouble("The document cannot be finished on", printer_);
     painter_.reset();
     return reason;
 }

@@ -1,11 +1,13 @@
 #include "ui/frmVantrel.h"
 
 #include "engine/ScriptEnvironment.h"
+#include "ui/FileDialog.h"
 #include "ui/FocusGuard.h"
 #include "ui/Fonts.h"
 #include "ui/HelpViewer.h"
 #include "ui/Look.h"
 #include "ui/MessageBoxReporter.h"
+#include "ui/Printer.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
 
@@ -122,6 +124,7 @@ frmVantrel::frmVantrel(Dimension& dim, QWidget* parent)
     focusGuard_ = new FocusGuard(*this);
     WireFieldHandlers();
     WireEntryHandlers();
+    WireFileCommands();
     ApplyFocusOrder();
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
     txtOrder->setFocus(Qt::OtherFocusReason);

@@ -36,8 +36,10 @@ class QPushButton;
 
 namespace vantrel {
 
+class FileDialog;
 class FocusGuard;
 class HelpViewer;
+class Printer;
 class frmAbout;
 
 class frmVantrel : public QMainWindow {
@@ -52,6 +54,9 @@ public:
     void SetReporter(Reporter& reporter) { reporter_ = &reporter; }
     Reporter& MessageReporter() { return *reporter_; }
     void SetHelpViewer(HelpViewer& viewer) { helpViewer_ = &viewer; }
+    // By default Qt's file dialog and the system's printers.
+    void SetFileDialog(FileDialog& dialog) { cdbFile_ = &dialog; }
+    void SetPrinter(Printer& printer) { printer_ = &printer; }
     // Steps of the unload: restoring the decimal separator, and ending the program (by default
     // the application's quit).
     void SetRestoreDecimalSeparator(std::function<void()> restore) {
@@ -153,6 +158,14 @@ public:
     void cmdIntegrate_Click();
     void Compute();
 
+    // Problem files (ui/FileCommands.cpp) and the printed report (ui/PrintCommand.cpp)
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void SaveFile();
+    void FillForm();
+    void mnuPrint_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -178,11 +191,21 @@ private:
     bool DefineConstants();
     void ClearIntegral();
 
+    // Problem files and the printed report
+    void WireFileCommands();
+    FileDialog& cdbFile();
+    Printer& ThePrinter();
+    bool ResultShown() const;
+
     Dimension& dim_;
     std::unique_ptr<Reporter> ownReporter_;
     std::unique_ptr<HelpViewer> ownHelpViewer_;
     Reporter* reporter_;
     HelpViewer* helpViewer_;
+    std::unique_ptr<FileDialog> ownFileDialog_;
+    std::unique_ptr<Printer> ownPrinter_;
+    FileDialog* cdbFile_ = nullptr;
+    Printer* printer_ = nullptr;
     std::function<void()> restore_;
     std::function<void()> endProgram_;
     FocusGuard* focusGuard_ = nullptr;
