@@ -5,6 +5,7 @@
 #include "engine/ScriptErrorReport.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -16,6 +17,26 @@ namespace {
 std::function<void()> SelectsAll(QLineEdit* field) {
     return [field] { field->selectAll(); };
 }
+
+// Takes Enter from a text line for a handler of its own; the combo box would otherwise hand the
+// key back to its line a second time.
+class EnterFilter : public QObject {
+public:
+    EnterFilter(QObject* parent, std::function<void()> entered)
+        : QObject(parent), entered_(std::move(entered)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        entered_();
+        return true;
+    }
+
+private:
+    std::function<void()> entered_;
+};
 
 } // namespace
 
@@ -48,8 +69,8 @@ void frmVantrel::WireEntryHandlers() {
         selectedConstant_ = -1;
         cboConstants_Change();
     });
-    connect(cboConstants->lineEdit(), &QLineEdit::returnPressed, this,
-            [this] { cboConstants_KeyPress(13); });
+    cboConstants->lineEdit()->installEventFilter(
+        new EnterFilter(cboConstants, [this] { cboConstants_KeyPress(13); }));
     connect(cboConstants, &QComboBox::activated, this,
             [this](int index) { selectedConstant_ = index; });
     connect(cmdAddCons, &QPushButton::clicked, this, [this] { cmdAddCons_Click(); });

@@ -91,9 +91,9 @@ private slots:
         IntegrateWindow e("4", "t,z,y,x", "t*z*y*x");
         for (int L = 0; L < 4; ++L)
             e.Limits(L, "1", "0");
-        e.w.txtUL[3]->setText("2"); // x from 0 to 2: the result doubles
+        e.w.txtUL[3]->setText("2"); // x from 0 to 2: twice (1/2)^4
         e.Integrate();
-        QCOMPARE(e.Result(), "0.125");
+        QCOMPARE(e.Result(), "0.25");
     }
     void constantsAreDefinedInListOrder() {
         IntegrateWindow e("1", "x", "a+b");
