@@ -113,7 +113,9 @@ void frmVantrel::FillForm() {
 
     txtOrder->setText(QString::number(dim_.Order));
     txtError->setText(Shown(GeneralNumber(dim_.MaxError)));
-    // A field that took the focus during the load starts from the loaded value.
+    // Disabling the order and names fields passes the focus on to this field before the load
+    // fills it: its starting value is the loaded one, or leaving it unchanged would clear the
+    // loaded result.
     dim_.PrevMaxError = dim_.MaxError;
     txtEquation->setText(Shown(dim_.FileEquation));
     for (int L = 0; L < dim_.Order; ++L) {
