@@ -66,6 +66,22 @@ private slots:
         QVERIFY(e.w.ierr != 0);
         QVERIFY(!QApplication::overrideCursor());
     }
+    void theWaitCursorShowsWhileComputing() {
+        struct CursorProbe : Reporter {
+            std::vector<Qt::CursorShape> shapes;
+            MsgResult Show(const Message&) override {
+                const QCursor* cursor = QApplication::overrideCursor();
+                shapes.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
+                return MsgResult::OK;
+            }
+        } probe;
+        IntegrateWindow e("1", "x", "1/x");
+        e.Limits(0, "1", "0");
+        e.w.SetReporter(probe);
+        e.Integrate();
+        QCOMPARE(probe.shapes, std::vector<Qt::CursorShape>{Qt::WaitCursor});
+        QVERIFY(!QApplication::overrideCursor());
+    }
     void subintervalMinimumsAreRoundedHalfToEven() {
         IntegrateWindow e("3", "x,y,z", "1");
         e.w.txtSubintervals[0]->setText("4.5");
