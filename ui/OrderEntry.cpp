@@ -2,7 +2,6 @@
 #include "ui/frmVantrel.h"
 
 #include "ui/EntryRules.h"
-#include "ui/FocusGuard.h"
 #include "ui/LimitsLayout.h"
 
 #include <QAction>
@@ -21,7 +20,8 @@ void ShowCaption(QLabel& label, const std::string& text) {
     label.resize(label.sizeHint().width(), label.height());
 }
 
-// A new level's copy of a level-0 control: same parent, font, colours, tool tip and geometry.
+// A new level's copy of a level-0 control: same parent, font, colours, tool tip and size,
+// hidden; the caller places it.
 template <typename Widget> Widget* CopyOf(const Widget& model, const char* name, int level) {
     auto* copy = new Widget(model.parentWidget());
     copy->setObjectName(QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(level));
