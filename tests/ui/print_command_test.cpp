@@ -1,0 +1,284 @@
+// The Print command: the report's lines, their font, the print dialog, printer failures, and a
+// real print to a PDF file read back as text.
+#include "EntryFixture.h"
+
+#include "ui/Printer.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct FakePrinter : Printer {
+    std::string font = "Arial";
+    bool accept = true;
+    std::string failure; // what EndDoc reports
+    QStringList events;
+    Lines lines;
+
+    std::string FontName() const override { return font; }
+    void SetFontName(const std::string& name) override {
+        font = name;
+        events << QString::fromStdString("font " + name);
+    }
+    bool ShowPrintDialog() override {
+        events << "dialog";
+        return accept;
+    }
+    void Print(const std::string& line) override {
+        events << QString::fromStdString("line in " + font);
+        lines.push_back(line);
+    }
+    std::string EndDoc() override {
+        events << "end";
+        return failure;
+    }
+};
+
+// The real printer writing a PDF file, with the dialog taken as confirmed.
+struct PdfPrinter : QtPrinter {
+    explicit PdfPrinter(const QString& file) : QtPrinter(nullptr) {
+        Device().setOutputFormat(QPrinter::PdfFormat);
+        Device().setOutputFileName(file);
+    }
+    bool ShowPrintDialog() override { return true; }
+    void Print(const std::string& line) override {
+        printed.push_back(line);
+        QtPrinter::Print(line);
+    }
+    Lines printed;
+};
+
+struct PrintWindow : EntryWindow {
+    FakePrinter printer;
+    PrintWindow() { w.SetPrinter(printer); }
+    void AddConstant(const QString& text) {
+        w.cboConstants->setEditText(text);
+        w.cmdAddCons_Click();
+    }
+    void Print() { w.mnuPrint->trigger(); }
+};
+
+QStringList PrintEvents(int lines) {
+    QStringList events{"font Courier New", "dialog"};
+    for (int i = 0; i < lines; ++i)
+        events << "line in Courier New";
+    return events << "end"
+                  << "font Arial";
+}
+
+QString Names(int order) {
+    QStringList names;
+    for (int L = 0; L < order; ++L)
+        names << QStringLiteral("v%1").arg(L);
+    return names.join(',');
+}
+
+QString WithoutTrailingBlanks(QString line) {
+    while (line.endsWith(' '))
+        line.chop(1);
+    return line;
+}
+
+// A tool's standard output, or nothing when it is not installed or fails.
+std::optional<QString> Run(const QString& tool, const QStringList& arguments) {
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty()) return std::nullopt;
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class PrintCommandTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Limits, integrand and constants come from the fields; order, names, minimums and the
+    // maximum error from the state, that is from the last computation.
+    void aTripleIntegralWithConstantsAndANegativeResult() {
+        PrintWindow e;
+        e.EnterProblem("3", "x,y,z");
+        e.w.txtEquation->setText("c*x");
+        e.AddConstant("c=-2");
+        const char* upper[] = {"1", "1", "3"};
+        const char* subintervals[] = {"4", "8", "4"};
+        for (int L = 0; L < 3; ++L) {
+            e.w.txtUL[L]->setText(upper[L]);
+            e.w.txtLL[L]->setText("0");
+            e.w.txtSubintervals[L]->setText(subintervals[L]);
+        }
+        e.Click(e.w.cmdIntegrate);
+        QCOMPARE(e.w.lblIntegral->text(), "-3");
+        e.w.txtUL[1]->setText("1.0");
+        e.w.txtSubintervals[0]->setText("16");
+        e.w.txtError->setText("0.5");
+
+        e.Print();
+        const Lines expected{"    ORDER: 3 ",
+                             "VARIABLES: x,y,z",
+                             "INTEGRAND:",
+                             "c*x",
+                             "",
+                             "CONSTANTS:",
+                             "c=-2",
+                             "",
+                             "INTEGRATION # 1 OVER x:",
+                             "UPPER LIMIT: 1",
+                             "LOWER LIMIT: 0",
+                             "MINIMUM # OF SUBINTERVALS: 4 ",
+                             "",
+                             "INTEGRATION # 2 OVER y:",
+                             "UPPER LIMIT: 1.0",
+                             "LOWER LIMIT: 0",
+                             "MINIMUM # OF SUBINTERVALS: 8 ",
+                             "",
+                             "INTEGRATION # 3 OVER z:",
+                             "UPPER LIMIT: 3",
+                             "LOWER LIMIT: 0",
+                             "MINIMUM # OF SUBINTERVALS: 4 ",
+                             "",
+                             "MAXIMUM ERROR: 0.01 ",
+                             "",
+                             "INTEGRAL= -3 "};
+        QCOMPARE(e.printer.lines, expected);
+        QCOMPARE(e.printer.events, PrintEvents(static_cast<int>(expected.size())));
+        QVERIFY(e.reporter.shown.empty());
+    }
+
+    void beforeTheFirstComputationAndAfterAFailedOne() {
+        PrintWindow e;
+        e.EnterProblem("1", "x");
+        e.Print(); // the error field has not been left yet: nothing handed over
+        const Lines fresh{"    ORDER: 1 ",
+                          "VARIABLES: x",
+                          "INTEGRAND:",
+                          "",
+                          "",
+                          "INTEGRATION # 1 OVER x:",
+                          "UPPER LIMIT: 2",
+                          "LOWER LIMIT: 1",
+                          "MINIMUM # OF SUBINTERVALS: 0 ",
+                          "",
+                          "MAXIMUM ERROR: 0 ",
+                          ""};
+        QCOMPARE(e.printer.lines, fresh);
+
+        e.Tab();
+        e.Type("1/x");
+        e.w.txtLL[0]->setText("0");
+        e.Click(e.w.cmdIntegrate);
+        QCOMPARE(e.w.lblIntegral->text(), "");
+        QVERIFY(e.dim.Computed);
+        e.printer.lines.clear();
+        e.Print(); // a failed computation has no result to print
+        QCOMPARE(e.printer.lines.back(), std::string());
+        QCOMPARE(e.printer.lines[e.printer.lines.size() - 2], "MAXIMUM ERROR: 0.01 ");
+        QCOMPARE(e.printer.lines[3], "1/x");
+    }
+
+    void cancelInThePrintDialogPrintsNothing() {
+        PrintWindow e;
+        e.EnterProblem("2", "x,y");
+        e.printer.accept = false;
+        e.Print();
+        QCOMPARE(e.printer.events, (QStringList{"font Courier New", "dialog", "font Arial"}));
+        QVERIFY(e.printer.lines.empty());
+        QVERIFY(e.reporter.shown.empty());
+    }
+
+    void aPrinterFailureIsReportedAndPrintingGoesOn() {
+        PrintWindow e;
+        e.EnterProblem("1", "x");
+        e.printer.failure = "The printer is out of paper.";
+        e.Print();
+        QCOMPARE(e.reporter.shown.size(), std::size_t(1));
+        const Message& shown = e.reporter.shown[0];
+        QCOMPARE(shown.text, std::string("The report could not be printed.\rThe printer is out of "
+                                         "paper."));
+        QCOMPARE(shown.title, std::string(AppTitle));
+        QCOMPARE(e.printer.font, std::string("Arial"));
+
+        e.printer.failure.clear();
+        e.printer.events.clear();
+        e.Print();
+        QCOMPARE(e.reporter.shown.size(), std::size_t(1));
+        QCOMPARE(e.printer.events.back(), "font Arial");
+    }
+
+    // A long report goes on over several pages; the text read back is the report's lines.
+    void aRealPrintToPdfHoldsTheReport() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("report.pdf");
+        EntryWindow e;
+        PdfPrinter printer(file);
+        e.w.SetPrinter(printer);
+        e.EnterProblem("10", Names(10));
+        e.w.txtEquation->setText("v0*v9");
+        for (int i = 0; i < 60; ++i) {
+            e.w.cboConstants->setEditText(QStringLiteral("c%1=%1.5").arg(i));
+            e.w.cmdAddCons_Click();
+        }
+        const std::string fontBefore = printer.FontName();
+        e.w.mnuPrint->trigger();
+        QVERIFY(e.reporter.shown.empty());
+        QCOMPARE(printer.FontName(), fontBefore);
+        QCOMPARE(printer.printed.size(), std::size_t(5 + 62 + 50 + 2));
+
+        const std::optional<QString> text = Run("pdftotext", {"-layout", file, "-"});
+        if (!text) QSKIP("pdftotext is not installed");
+        QStringList pages = text->split('\f');
+        if (pages.back().trimmed().isEmpty()) pages.removeLast();
+        QVERIFY2(pages.size() >= 2, qPrintable(QString::number(pages.size())));
+        // The text of the lines with their leading blanks; empty lines at a page's ends and
+        // blanks at a line's end do not show in the text read back.
+        QStringList readBack;
+        for (const QString& page : pages)
+            for (const QString& line : page.split('\n'))
+                if (!line.trimmed().isEmpty()) readBack << WithoutTrailingBlanks(line);
+        QStringList printedLines;
+        for (const std::string& line : printer.printed)
+            if (!QString::fromStdString(line).trimmed().isEmpty())
+                printedLines << WithoutTrailingBlanks(QString::fromStdString(line));
+        QCOMPARE(readBack, printedLines);
+        QCOMPARE(readBack.front(), "    ORDER: 10");
+
+        if (const auto fonts = Run("pdffonts", {file}))
+            QVERIFY2(fonts->contains("Mono") || fonts->contains("Courier"), qPrintable(*fonts));
+    }
+
+    void aPrinterThatCannotStartTheDocumentIsReported() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("no-such-folder/report.pdf");
+        EntryWindow e;
+        PdfPrinter printer(file);
+        e.w.SetPrinter(printer);
+        e.EnterProblem("1", "x");
+        const std::string fontBefore = printer.FontName();
+        e.w.mnuPrint->trigger();
+        QCOMPARE(e.reporter.shown.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(e.reporter.shown[0].text),
+                 "The report could not be printed.\rThe document cannot be started on the file \"" +
+                     file + "\".");
+        QCOMPARE(printer.FontName(), fontBefore);
+        QVERIFY(!QFile::exists(file));
+    }
+};
+
+QTEST_MAIN(PrintCommandTest)
+#include "print_command_test.moc"
