@@ -1,5 +1,6 @@
 #include "engine/NumberText.h"
 
+#include "script/Characters.h"
 #include "script/NumberFormat.h"
 
 #include <algorithm>
@@ -10,17 +11,6 @@
 namespace vantrel {
 
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int DigitValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 99;
-}
 
 // The digits after &H or &O, as far as they belong to the base.
 double WholeNumberInBase(std::string_view digits, int base) {

@@ -1,5 +1,6 @@
 #include "script/Class1.h"
 
+#include "script/Characters.h"
 #include "script/ScriptError.h"
 #include "script/VariantOps.h"
 
@@ -17,14 +18,9 @@ constexpr int IerrIndex = 4;
 
 template <std::size_t N>
 int FindName(const std::array<std::string_view, N>& names, std::string_view name) {
-    for (std::size_t i = 0; i < N; ++i) {
-        const std::string_view candidate = names[i];
-        if (candidate.size() != name.size()) continue;
-        bool same = true;
-        for (std::size_t k = 0; k < name.size() && same; ++k)
-            same = (candidate[k] | 0x20) == (name[k] | 0x20);
-        if (same) return static_cast<int>(i);
-    }
+    for (std::size_t i = 0; i < N; ++i)
+        if (EqualsIgnoreCase(names[i], name))
+            return static_cast<int>(i);
     return -1;
 }
 

@@ -1,5 +1,6 @@
 #include "script/Scanner.h"
 
+#include "script/Characters.h"
 #include "script/VariantOps.h"
 
 #include <array>
@@ -33,14 +34,8 @@ constexpr std::array<std::pair<std::string_view, Word>, 56> ReservedWords = {{
     {"With", Word::Other},     {"Xor", Word::Xor},
 }};
 
-bool IsLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigitChar(char c) {
-    return c >= '0' && c <= '9';
-}
 bool IsNameChar(char c) {
-    return IsLetter(c) || IsDigitChar(c) || c == '_';
+    return IsLetter(c) || IsDigit(c) || c == '_';
 }
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -56,13 +51,6 @@ Word ReservedWord(std::string_view name) {
 }
 
 } // namespace
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
-    return true;
-}
 
 std::string LowerCase(std::string_view text) {
     std::string lower(text);
@@ -94,7 +82,7 @@ Token Scanner::Next() {
         if (rest >= source_.size() || source_[rest] == '\'') return token;
         throw CompileError{1025, static_cast<int32_t>(start)};
     }
-    if (IsDigitChar(c) || (c == '.' && pos_ + 1 < source_.size() && IsDigitChar(source_[pos_ + 1])))
+    if (IsDigit(c) || (c == '.' && pos_ + 1 < source_.size() && IsDigit(source_[pos_ + 1])))
         return ScanNumber(start);
     if (IsLetter(c)) return ScanWord(start);
     if (c == '"') return ScanString(start);

@@ -1,6 +1,8 @@
 // The first stage: splits a one-line source text into the language's tokens.
 #pragma once
 
+#include "script/Characters.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -66,7 +68,6 @@ private:
 
 // A plain name of the language that is not a reserved word (what a statement may assign).
 bool IsAssignableName(std::string_view name);
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 std::string LowerCase(std::string_view text);
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 #include "script/VariantOps.h"
 
+#include "script/Characters.h"
 #include "script/NumberFormat.h"
 #include "script/ScriptError.h"
 
@@ -11,24 +12,6 @@
 namespace vantrel {
 
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int DigitValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 99;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
-    return true;
-}
 
 Variant FromBool(bool b) {
     return Variant::Bool(b);
@@ -193,8 +176,8 @@ int32_t ToInt32(const Variant& value) {
 
 bool ToBoolean(const Variant& value) {
     if (value.type == VarType::String) {
-        if (EqualsNoCase(value.text, "True")) return true;
-        if (EqualsNoCase(value.text, "False")) return false;
+        if (EqualsIgnoreCase(value.text, "True")) return true;
+        if (EqualsIgnoreCase(value.text, "False")) return false;
     }
     if (value.type == VarType::Boolean) return value.boolean;
     return ToNumber(value) != 0.0;
