@@ -1,8 +1,12 @@
-// Opening the help file. The desktop viewer hands the file to the program that the desktop
-// associates with it and returns at once; a missing file is left to that program.
+// Opening the help file at its default topic. This platform has no compiled-help viewer, so the
+// help pages are built into the program and shown in a window of its own, which stays open
+// beside the main window; the command returns at once.
 #pragma once
 
+#include <QPointer>
 #include <QString>
+
+class QTextBrowser;
 
 namespace vantrel {
 
@@ -12,9 +16,14 @@ public:
     virtual void Open(const QString& path) = 0;
 };
 
-class DesktopHelpViewer : public HelpViewer {
+class BuiltInHelpViewer : public HelpViewer {
 public:
+    ~BuiltInHelpViewer() override;
+    // The pages are built in, so the path only names the help file as the platform would.
     void Open(const QString& path) override;
+
+private:
+    QPointer<QTextBrowser> window_;
 };
 
 // The help file: vantrel.chm in the folder of the executable.

@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 
 #include "ui/Fonts.h"
+#include "ui/HelpViewer.h"
 #include "ui/Look.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 
 #include <cmath>
 
@@ -53,6 +55,7 @@ private slots:
     void menuBarShowsFileAndHelp();
     void loadingSetsUpTheScriptEnvironmentAndClearsComputed();
     void helpOpensTheFileBesideTheExecutable();
+    void builtInHelpShowsTheContentsAndItsPages();
     void aboutShowsTheNoticesAndAppendsWhileOpen();
     void closingRestoresTheSeparatorClosesOtherWindowsAndEnds();
 };
@@ -225,6 +228,24 @@ void WindowTest::helpOpensTheFileBesideTheExecutable() {
     QCOMPARE(shown.help.opened.size(), 2u);
     QCOMPARE(shown.help.opened[0], QCoreApplication::applicationDirPath() + "/vantrel.chm");
     QCOMPARE(shown.help.opened[1], shown.help.opened[0]);
+}
+
+void WindowTest::builtInHelpShowsTheContentsAndItsPages() {
+    BuiltInHelpViewer viewer;
+    viewer.Open(HelpFilePath());
+    viewer.Open(HelpFilePath()); // one window, raised again
+    QTextBrowser* help = nullptr;
+    int windows = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "helpViewer" && w->isVisible()) {
+            help = qobject_cast<QTextBrowser*>(w);
+            ++windows;
+        }
+    QCOMPARE(windows, 1);
+    QVERIFY(help);
+    QVERIFY(help->toPlainText().contains("Entering a problem"));
+    help->setSource(QUrl("qrc:/help/expressions.html"));
+    QVERIFY(!help->toPlainText().isEmpty());
 }
 
 void WindowTest::aboutShowsTheNoticesAndAppendsWhileOpen() {
