@@ -4,6 +4,7 @@
 
 #include "engine/Integrator.h"
 #include "engine/NumberText.h"
+#include "ui/ProgressWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -96,6 +97,8 @@ void frmVantrel::ClearIntegral() {
 
 void frmVantrel::Compute() {
     Integrator integrator(dim_, ScriptControl1, MessageReporter(), ierr);
+    ComputationProgress progress(*this, now_);
+    integrator.SetProgressPoll([&progress](uint64_t evaluations) { return progress(evaluations); });
     integrator.Compute();
 }
 

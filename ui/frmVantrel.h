@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,6 +64,10 @@ public:
         restore_ = std::move(restore);
     }
     void SetEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
+    // The clock that times a computation for its progress window; by default the steady clock.
+    void SetClock(std::function<std::chrono::steady_clock::time_point()> now) {
+        now_ = std::move(now);
+    }
 
     FocusGuard& focusGuard() { return *focusGuard_; }
     Dimension& State() { return dim_; }
@@ -208,6 +213,7 @@ private:
     Printer* printer_ = nullptr;
     std::function<void()> restore_;
     std::function<void()> endProgram_;
+    std::function<std::chrono::steady_clock::time_point()> now_ = std::chrono::steady_clock::now;
     FocusGuard* focusGuard_ = nullptr;
     QPointer<frmAbout> about_;
     bool centred_ = false;
