@@ -67,7 +67,11 @@ ComputationProgress::ComputationProgress(QWidget& owner, Clock now)
     : owner_(owner), now_(std::move(now)), start_(now_()) {}
 
 ComputationProgress::~ComputationProgress() {
+    if (!window_) return;
+    // The keyboard goes back to the window it came from, as it would after a message box.
+    const bool active = window_->isActiveWindow();
     delete window_;
+    if (active) owner_.activateWindow();
 }
 
 bool ComputationProgress::operator()(uint64_t evaluations) {

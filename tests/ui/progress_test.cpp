@@ -87,7 +87,13 @@ struct ComputingWindow : EntryWindow {
         QCOMPARE(w.ierr, 18);
         QVERIFY(reporter.shown.empty());
         QVERIFY(!QApplication::overrideCursor());
+        ExpectClosed();
+    }
+    // The progress window is gone and the keyboard back in the main window, where it was.
+    void ExpectClosed() {
         QVERIFY(!AnyProgressWindow());
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(Focus(), w.cmdIntegrate);
     }
 };
 
@@ -134,7 +140,7 @@ private slots:
         QVERIFY(e.dim.Computed);
         QVERIFY(e.reporter.shown.empty());
         QVERIFY(!QApplication::overrideCursor());
-        QVERIFY(!AnyProgressWindow());
+        e.ExpectClosed();
     }
     void cancelEndsTheComputationLikeAFailure_data() {
         QTest::addColumn<QString>("order");
@@ -199,6 +205,28 @@ private slots:
         QCOMPARE(presses, 1); // the one that started the computation
         QCOMPARE(e.w.txtEquation->text(), "x+1");
         e.ExpectCancelled();
+    }
+    void aFailureReportsOverTheProgressWindowAsBefore() {
+        struct ProbeReporter : Reporter {
+            std::vector<bool> progressShown;
+            MsgResult Show(const Message&) override {
+                progressShown.push_back(ShownProgress() != nullptr);
+                return MsgResult::OK;
+            }
+        } probe;
+        // Divides by zero at 0.5 + 2^-21 (as its variable reaches the engine, to 15 digits),
+        // first a grid point at 2^21 subintervals.
+        ComputingWindow e("1", "x", "1/(x-0.500000476837158)");
+        e.w.txtSubintervals[0]->setText(Endless);
+        e.w.SetReporter(probe);
+        e.step = 250ms;
+        e.Integrate();
+        QCOMPARE(probe.progressShown, std::vector<bool>{true});
+        QCOMPARE(e.w.ierr, 11);
+        QCOMPARE(e.Result(), "");
+        QVERIFY(e.dim.Computed);
+        QCOMPARE(e.dim.NSub[0], 1 << 20); // the refinement to 2^21 subintervals was under way
+        QVERIFY(!AnyProgressWindow());
     }
     void closingTheProgressWindowCancelsToo() {
         ComputingWindow e("1", "x", "x+1");
