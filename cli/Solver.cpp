@@ -47,7 +47,7 @@ void LoadProblem(Dimension& d, const ProblemRead& problem) {
 
 } // namespace
 
-SolveResult Solve(const ProblemRead& problem, Reporter& reporter) {
+SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads) {
     Dimension d;
     ScriptControl engine;
     int32_t ierr = 0;
@@ -71,6 +71,8 @@ SolveResult Solve(const ProblemRead& problem, Reporter& reporter) {
         return result;
     }
     Integrator integrator(d, engine, reports, ierr);
+    if (threads > 0)
+        integrator.SetThreads(threads);
     d.Level = d.Order;
     ierr = 0;
     integrator.Compute();

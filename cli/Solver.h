@@ -25,7 +25,8 @@ struct SolveResult {
 };
 
 // Executes the constants in list order, then computes with the file's order, names, limits,
-// minimum subintervals and maximum error. Every report goes to reporter.
-SolveResult Solve(const ProblemRead& problem, Reporter& reporter);
+// minimum subintervals and maximum error. Every report goes to reporter. threads is the number of
+// threads for the computation, 0 for the machine's cores.
+SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads = 0);
 
 } // namespace vantrel

@@ -4,13 +4,14 @@
 #include "io/ProblemFile.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 
 namespace {
 
-constexpr const char* Usage = "usage: vantrel-solve [--json] FILE";
+constexpr const char* Usage = "usage: vantrel-solve [--json] [--threads N] FILE";
 
 // Reports go to standard error: the title, then the text with its CR line breaks.
 class StderrReporter : public vantrel::Reporter {
@@ -52,6 +53,7 @@ std::string ExactNumber(double value) {
 
 int main(int argc, char** argv) {
     bool json = false;
+    int threads = 0;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
@@ -61,6 +63,14 @@ int main(int argc, char** argv) {
         }
         if (std::strcmp(argv[i], "--json") == 0) {
             json = true;
+        } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            const long n = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || n < 1 || n > 256) {
+                std::cerr << Usage << '\n';
+                return 2;
+            }
+            threads = static_cast<int>(n);
         } else if (argv[i][0] == '-' || path) {
             std::cerr << Usage << '\n';
             return 2;
@@ -83,7 +93,7 @@ int main(int argc, char** argv) {
     }
 
     StderrReporter reporter;
-    const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter);
+    const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, threads);
     if (result.value) {
         if (json)
             std::cout << "{\"value\": " << ExactNumber(*result.value)

@@ -15,7 +15,13 @@
 // true when F of level L at the same point is bound to give the same value and the same state
 // again (nothing that level L or an inner level evaluates reads a left-over variable value);
 // the scheme then takes the Simpson estimate's midpoint value for the Boole estimate's instead
-// of evaluating it a second time.
+// of evaluating it a second time. And a policy that can compute a level's values ahead, in
+// parallel, offers
+//   bool ComputesAhead(int L);
+//   void Ahead(int L, const std::vector<double>& points);   the points about to be visited
+//   bool TakeAhead(int L, double x, double& value);         a value computed ahead, if any
+// The scheme still visits every point in its order; a value taken from ahead is the one its
+// evaluation would give, and an evaluation that failed ahead is made again in order.
 #pragma once
 
 #include "engine/Dimension.h"
@@ -25,6 +31,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -39,6 +46,13 @@ inline constexpr int32_t MaxSubintervals = int32_t{1} << 30;
 template <class Evaluation> class BooleScheme {
 public:
     BooleScheme(Dimension& dim, Evaluation& eval) : d_(dim), eval_(eval) {}
+
+    // The value of level L at the point x: the integrand there for level 0, else the whole
+    // integral of level L - 1. Level is set as it stands while level L visits its points.
+    double Value(int L, double x) {
+        d_.Level = L;
+        return F(L, x);
+    }
 
     // One level: on entry Level is one more than the level to compute; on a normal return it
     // has that value again and Integ(L) holds the level's integral.
@@ -55,6 +69,8 @@ public:
             ++d_.Level;
             return;
         }
+        if (WantsAhead(L)) // all but the last of the points that the two estimates visit
+            Ahead(L, {A, B, H + A, H / 2 + A});
         // Simpson on 2 subintervals: the first previous estimate.
         Stored(d_.FA[L], F(L, A));
         Stored(d_.FB[L], F(L, B));
@@ -89,6 +105,12 @@ private:
         d_.PrevInteg[L] = d_.Integ[L];
         const double partial = (12 * d_.Sum12[L] + 7 * d_.Sum7[L]) + 14 * d_.Sum14[L];
         Checked(partial);
+        if (WantsAhead(L)) {
+            std::vector<double> points{H / 2 + d_.LLVal[L]};
+            for (int32_t i = 1; i + 1 < d_.NSub[L] && std::isfinite(points.back()); ++i)
+                points.push_back(H + points.back());
+            Ahead(L, points);
+        }
         Stored(d_.Sum32[L], F(L, H / 2 + d_.LLVal[L]));
         for (int32_t i = 1; i < d_.NSub[L]; ++i) {
             Stored(d_.VarVal[L], H + d_.VarVal[L]);
@@ -103,9 +125,27 @@ private:
     // The value of level L at the point x.
     double F(int L, double x) {
         Stored(d_.VarVal[L], x);
+        if constexpr (HasAhead) {
+            double value = 0;
+            if (eval_.TakeAhead(L, x, value)) return value;
+        }
         if (L == 0) return eval_.EvalF();
         Compute();
         return d_.Integ[L - 1];
+    }
+
+    static constexpr bool HasAhead =
+        requires(Evaluation & e, const std::vector<double>& p, double& v) {
+        e.ComputesAhead(0);
+        e.Ahead(0, p);
+        e.TakeAhead(0, 0.0, v);
+    };
+    bool WantsAhead(int L) {
+        if constexpr (HasAhead) return eval_.ComputesAhead(L);
+        return false;
+    }
+    void Ahead(int L, const std::vector<double>& points) {
+        if constexpr (HasAhead) eval_.Ahead(L, points);
     }
 
     bool MidpointReusable(int L) {

@@ -1,12 +1,24 @@
 // The computation of the problem held in the state: the nested Boole rule with every limit and
 // the integrand evaluated by the script engine, and the computation's failure report.
+//
+// Where a level's points are independent (no limit reads a variable of the problem, so no
+// left-over value can change a value), the outermost level's points are computed ahead on a
+// pool of threads, each with its own state and engine; the scheme still takes them in its own
+// order, so that a successful computation gives the sequential result and leaves the same
+// values behind. Such a computation runs without reports; should it fail, the state it started
+// from is restored and the computation made again sequentially, with the reports, ierr and the
+// left-over values of the sequential failure.
 #pragma once
 
 #include "engine/Dimension.h"
+#include "engine/Evaluation.h"
+#include "engine/PointPool.h"
+#include "engine/Progress.h"
 #include "engine/Reporter.h"
 #include "script/ScriptControl.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vantrel {
@@ -15,35 +27,62 @@ class Integrator {
 public:
     // ierr is the main window's error variable; reporter shows the computation's reports.
     Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr);
+    ~Integrator();
+
+    // Threads for the outermost level's points, the caller included; 1 computes sequentially.
+    // The default is the machine's cores.
+    void SetThreads(int threads);
+    // Called on the computing thread every few milliseconds of computing with the number of
+    // integrand evaluations so far; returning true cancels the computation, which then ends like
+    // a failure without any report: ierr is 18 ("User interrupt occurred").
+    void SetProgressPoll(Progress::Poll poll);
 
     // Computes level Level - 1 and every level inside it. On success Level is unchanged and
     // Integ(Level - 1) holds the integral; on failure ierr is not 0 and Level is that of the
     // failing level.
     void Compute();
 
-    // Integrand evaluations made by this integrator so far.
-    uint64_t Evaluations() const { return evaluations_; }
+    // Integrand evaluations made by this integrator so far, on all threads.
+    uint64_t Evaluations() const;
 
-    // The evaluation policy of the scheme: variables, limits and integrand through the engine.
-    void SetVars();
-    double EvalLimit(int level, bool upper);
-    double EvalF();
-    bool MidpointReusable(int level) const { return reusable_[static_cast<std::size_t>(level)]; }
+    // The evaluation policy of the scheme.
+    void SetVars() { main_.SetVars(); }
+    double EvalLimit(int level, bool upper) { return main_.EvalLimit(level, upper); }
+    double EvalF() { return main_.EvalF(); }
+    bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
+    bool ComputesAhead(int level) const { return parallel_ && level == d_.Order - 1; }
+    void Ahead(int level, const std::vector<double>& points);
+    bool TakeAhead(int level, double x, double& value);
 
 private:
-    void Prepare();
-    void Fail(int32_t number, const std::string& source, const std::string& description);
+    struct Worker;
+    struct AheadValue {
+        bool ok = false;
+        double value = 0;
+        int32_t recorded = 0; // an added function's error, recorded without failing
+    };
+
+    enum class Outcome { Done, Failed, Cancelled };
+    Outcome RunScheme(Reporter& reporter);
+    void ComputeAhead();
+    void PrepareWorkers();
+    void Fail(Reporter& reporter, int32_t number, const std::string& source,
+              const std::string& description);
 
     Dimension& d_;
     ScriptControl& engine_;
     Reporter& reporter_;
     int32_t& ierr_;
-    uint64_t evaluations_ = 0;
+    Progress progress_;
+    Evaluation main_;
+    int threads_;
+    bool parallel_ = false;
 
-    std::vector<ScriptControl::VarHandle> vars_;
-    std::vector<ScriptControl::ExprHandle> lower_, upper_;
-    ScriptControl::ExprHandle equation_ = 0;
-    std::vector<bool> reusable_; // by level: no limit inside reads a variable inside
+    std::unique_ptr<PointPool> pool_;
+    std::vector<std::unique_ptr<Worker>> workers_;
+    std::vector<double> aheadPoints_;
+    std::vector<AheadValue> aheadValues_;
+    std::size_t aheadNext_ = 0;
 };
 
 } // namespace vantrel

@@ -15,22 +15,17 @@ inline bool IsLetter(char c) {
 
 // The value of a hexadecimal digit; 99 for any other character.
 inline int DigitValue(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return 99;
 }
 
 // Case-insensitive equality of names (which are ASCII letters, digits and underscores).
 inline bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20))
-            return false;
+        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
     return true;
 }
 

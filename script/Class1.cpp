@@ -19,8 +19,7 @@ constexpr int IerrIndex = 4;
 template <std::size_t N>
 int FindName(const std::array<std::string_view, N>& names, std::string_view name) {
     for (std::size_t i = 0; i < N; ++i)
-        if (EqualsIgnoreCase(names[i], name))
-            return static_cast<int>(i);
+        if (EqualsIgnoreCase(names[i], name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -40,4 +40,11 @@ NameBinding Environment::Resolve(std::string_view name) {
     return names_[key] = binding;
 }
 
+std::vector<std::pair<std::string, int32_t>> Environment::Variables() const {
+    std::vector<std::pair<std::string, int32_t>> variables;
+    for (const auto& [name, binding] : names_)
+        if (binding.kind == NameBinding::Variable) variables.emplace_back(name, binding.index);
+    return variables;
+}
+
 } // namespace vantrel

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -24,6 +25,8 @@ public:
     void AddObject(ScriptObject* object, bool membersGlobal);
     // A name never seen before becomes a new global variable, Empty until assigned.
     NameBinding Resolve(std::string_view name) override;
+    // The global variables by lower-case name, with their indices in globals.
+    std::vector<std::pair<std::string, int32_t>> Variables() const;
 
     std::vector<Variant> globals;
     std::vector<MemberRef> properties; // indexed by Storage and Member bindings

@@ -25,6 +25,10 @@ void ScriptControl::SetErrorHandler(std::function<void()> handler) {
     engine_->SetErrorHandler(std::move(handler));
 }
 
+const std::function<void()>& ScriptControl::ErrorHandler() const {
+    return engine_->ErrorHandler();
+}
+
 const ScriptError& ScriptControl::Error() const {
     return engine_->Error();
 }
@@ -43,6 +47,10 @@ double ScriptControl::EvaluateNumber(ExprHandle expression) {
 
 bool ScriptControl::Mentions(ExprHandle expression, std::string_view name) {
     return engine_->Mentions(expression, name);
+}
+
+void ScriptControl::CopyVariablesFrom(const ScriptControl& other) {
+    engine_->CopyVariablesFrom(*other.engine_);
 }
 
 ScriptControl::VarHandle ScriptControl::BindVariable(std::string_view name) {

@@ -36,6 +36,7 @@ public:
 
     // The Error event, raised while the failing call is still in progress.
     void SetErrorHandler(std::function<void()> handler);
+    const std::function<void()>& ErrorHandler() const;
     // The engine's Error object: the last failure.
     const ScriptError& Error() const;
 
@@ -54,6 +55,10 @@ public:
     // (added object's property or global variable) with the same failures, without any text.
     // Whether the expression reads the variable or property that name stands for.
     bool Mentions(ExprHandle expression, std::string_view name);
+
+    // Gives every global variable of other the same value here (the added objects' properties
+    // are the objects' own business).
+    void CopyVariablesFrom(const ScriptControl& other);
 
     using VarHandle = int32_t;
     VarHandle BindVariable(std::string_view name);

@@ -128,6 +128,16 @@ bool ScriptEngine::Mentions(int32_t expression, std::string_view name) {
     return false;
 }
 
+void ScriptEngine::CopyVariablesFrom(const ScriptEngine& other) {
+    ++statementsRun_; // values change behind the bound variables' last stores
+    for (const auto& [name, index] : other.names_.Variables()) {
+        const NameBinding binding = names_.Resolve(name);
+        if (binding.kind == NameBinding::Variable)
+            names_.globals[static_cast<std::size_t>(binding.index)] =
+                other.names_.globals[static_cast<std::size_t>(index)];
+    }
+}
+
 int32_t ScriptEngine::BindVariable(std::string_view name) {
     const std::string key = LowerCase(name);
     if (const auto found = variableHandles_.find(key); found != variableHandles_.end())

@@ -29,12 +29,14 @@ public:
     void ExecuteStatement(std::string_view statement);
     Variant Eval(std::string_view expression);
     void SetErrorHandler(std::function<void()> handler) { handler_ = std::move(handler); }
+    const std::function<void()>& ErrorHandler() const { return handler_; }
     const ScriptError& Error() const { return error_; }
 
     int32_t Prepare(std::string_view expression);
     Variant Evaluate(int32_t expression);
     double EvaluateNumber(int32_t expression);
     bool Mentions(int32_t expression, std::string_view name);
+    void CopyVariablesFrom(const ScriptEngine& other);
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);
 

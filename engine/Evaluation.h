@@ -1,0 +1,42 @@
+// The evaluation policy of the Boole scheme on a script engine: the variables assigned through
+// the engine's fast assignment, the limits and the integrand as prepared expressions.
+#pragma once
+
+#include "engine/Dimension.h"
+#include "engine/Progress.h"
+#include "script/Class1.h"
+#include "script/ScriptControl.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vantrel {
+
+class Evaluation {
+public:
+    Evaluation(Dimension& dim, ScriptControl& engine, Class1& funcs, Progress& progress);
+
+    // Binds the variables and prepares the texts of the problem in the state.
+    void Prepare();
+
+    void SetVars();
+    double EvalLimit(int level, bool upper);
+    double EvalF();
+    bool MidpointReusable(int level) const { return reusable_[static_cast<std::size_t>(level)]; }
+
+    uint64_t Evaluations() const { return evaluations_; }
+
+private:
+    Dimension& d_;
+    ScriptControl& engine_;
+    Class1& funcs_;
+    Progress& progress_;
+    uint64_t evaluations_ = 0;
+
+    std::vector<ScriptControl::VarHandle> vars_;
+    std::vector<ScriptControl::ExprHandle> lower_, upper_;
+    ScriptControl::ExprHandle equation_ = 0;
+    std::vector<bool> reusable_; // by level: no limit inside reads a variable inside
+};
+
+} // namespace vantrel
