@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""Solves a few standard problems with vantrel-solve and with SciPy's nquad (epsabs equal to
-the maximum error) and prints a table: computing time, integrand evaluations and the error
-against the analytic value.
+"""Solves a few standard problems with vantrel-solve (one thread and every core) and with
+SciPy's nquad (epsabs equal to the maximum error) and prints a table: computing time,
+integrand evaluations and the error against the analytic value.
 
 usage: bench/compare/compare.py [BUILD_DIR]   (Debian's python3 with python3-scipy)
 """
@@ -70,11 +70,12 @@ def box10():
     return "order-10 box", text, 5.0, None, None, 0.01
 
 
-def vantrel(text):
+def vantrel(text, threads):
     with tempfile.NamedTemporaryFile("w", suffix=".vtl", delete=False, newline="") as f:
         f.write(text)
     try:
-        out = subprocess.run([SOLVER, "--json", f.name], capture_output=True, text=True)
+        out = subprocess.run([SOLVER, "--json", "--threads", str(threads), f.name],
+                             capture_output=True, text=True)
         return json.loads(out.stdout)
     finally:
         os.unlink(f.name)
@@ -96,9 +97,10 @@ def main():
     print(f"{'problem':30} {'solver':14} {'seconds':>9} {'evaluations':>12} {'error':>10}")
     for name, text, exact, f, ranges, eps in (genz_oscillatory(), genz_product_peak(),
                                               gaussian_disk(), simplex4(), box10()):
-        v = vantrel(text)
-        print(f"{name:30} {'vantrel':14} {v['seconds']:9.4f} {v['evaluations']:12} "
-              f"{abs(v['value'] - exact):10.2e}")
+        for threads, label in ((1, "vantrel 1"), (os.cpu_count(), f"vantrel {os.cpu_count()}")):
+            v = vantrel(text, threads)
+            print(f"{name if threads == 1 else '':30} {label:14} {v['seconds']:9.4f} "
+                  f"{v['evaluations']:12} {abs(v['value'] - exact):10.2e}")
         if f is None:
             print(f"{'':30} {'scipy nquad':14} {'(10 nested quad calls: not run)':>33}")
             continue

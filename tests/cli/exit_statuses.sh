@@ -21,6 +21,11 @@ grep -q "Division by zero" "$work/err" || fail "the report is not on standard er
 out=$("$solve" --json "$work/bad.vtl" 2>/dev/null)
 echo "$out" | grep -q '"error": {"number": 11' || fail "--json error printed '$out'"
 
+out=$("$solve" --threads 1 "$examples/triple.vtl") || fail "--threads 1 exit $?"
+[ "$out" = "1.75" ] || fail "--threads 1 printed '$out'"
+"$solve" --threads 0 "$examples/triple.vtl" 2>/dev/null
+[ $? -eq 2 ] || fail "--threads 0 must exit 2"
+
 "$solve" 2>/dev/null
 [ $? -eq 2 ] || fail "no file must exit 2"
 "$solve" "$work/missing.vtl" 2>"$work/err"
