@@ -55,12 +55,12 @@ struct ComputingWindow : EntryWindow {
             const auto t = now;
             ++readings;
             if (firstSeenAt < 0ms && ShownProgress())
-                firstSeenAt = std::chrono::duration_cast<std::chrono::milliseconds>(t - Start());
+                firstSeenAt =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch());
             now += step;
             return t;
         });
     }
-    static std::chrono::steady_clock::time_point Start() { return {}; }
 
     void Integrate() {
         QTimer ticks;
@@ -102,6 +102,24 @@ struct ComputingWindow : EntryWindow {
 class ProgressTest : public QObject {
     Q_OBJECT
 private slots:
+    void theWindowShowsTimeAndCount_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<quint64>("evaluations");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("start") << 0 << quint64(0) << "0:00";
+        QTest::newRow("seconds") << 59 << quint64(12345) << "0:59";
+        QTest::newRow("minutes") << 605 << quint64(4294967296) << "10:05";
+        QTest::newRow("hours") << 3725 << quint64(18446744073709551615u) << "1:02:05";
+    }
+    void theWindowShowsTimeAndCount() {
+        QFETCH(int, seconds);
+        QFETCH(quint64, evaluations);
+        QFETCH(QString, time);
+        ProgressWindow progress;
+        progress.ShowProgress(std::chrono::seconds(seconds) + 999ms, evaluations);
+        QCOMPARE(progress.lblElapsed->text(), time);
+        QCOMPARE(progress.lblEvaluations->text(), QString::number(evaluations));
+    }
     void aComputationUnderHalfASecondShowsNoWindow() {
         // Real seconds of computing, but the clock says no time passes.
         ComputingWindow e("1", "x", "x*x");
@@ -124,6 +142,7 @@ private slots:
             QCOMPARE(progress.windowTitle(), "Vantrel Integration");
             QCOMPARE(progress.parentWidget(), e.w.window());
             elapsed.push_back(progress.lblElapsed->text());
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         };
         e.Integrate();
         // Readings at 0 (the start), 100, ... 500, which opens the window; the next one sees it.
@@ -219,7 +238,7 @@ private slots:
         ComputingWindow e("1", "x", "1/(x-0.500000476837158)");
         e.w.txtSubintervals[0]->setText(Endless);
         e.w.SetReporter(probe);
-        e.step = 250ms;
+        e.step = 500ms; // the window opens at the first poll
         e.Integrate();
         QCOMPARE(probe.progressShown, std::vector<bool>{true});
         QCOMPARE(e.w.ierr, 11);
