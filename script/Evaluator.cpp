@@ -4,6 +4,7 @@
 #include "script/ScriptError.h"
 #include "script/VariantOps.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <new>
@@ -86,6 +87,16 @@ bool IsNumericProgram(const Program& program) {
     return true;
 }
 
+void PrepareNumeric(Program& program) {
+    program.numeric = IsNumericProgram(program);
+    program.variables.clear();
+    for (const Instruction& in : program.code)
+        if (in.code == OpCode::PushVar || (in.code == OpCode::Binary && in.operand == Operand::Var))
+            if (std::find(program.variables.begin(), program.variables.end(), in.index) ==
+                program.variables.end())
+                program.variables.push_back(in.index);
+}
+
 // The top of the stack lives in a register; stack[] holds the values below it (and, at the
 // bottom, the unused value that the first push saves).
 bool RunNumeric(const Program& program, const Environment& names, double& result) {
@@ -96,12 +107,15 @@ bool RunNumeric(const Program& program, const Environment& names, double& result
         large.resize(program.stackSize);
         stack = large.data();
     }
-    double top = 0.0;
-    std::size_t sp = 0, pc = 0;
-    const std::size_t end = program.code.size();
     const auto global = [&names](int32_t index) -> const Variant& {
         return names.globals[static_cast<std::size_t>(index)];
     };
+    // The variables are checked once, so that their loads below need no check.
+    for (const int32_t variable : program.variables)
+        if (global(variable).type != VarType::Number) return false;
+    double top = 0.0;
+    std::size_t sp = 0, pc = 0;
+    const std::size_t end = program.code.size();
     try {
         for (; pc < end; ++pc) {
             const Instruction& in = program.code[pc];
@@ -110,22 +124,19 @@ bool RunNumeric(const Program& program, const Environment& names, double& result
                 stack[sp++] = top;
                 top = in.number;
                 break;
-            case OpCode::PushVar: {
-                const Variant& value = global(in.index);
-                if (value.type != VarType::Number) return false;
+            case OpCode::PushVar:
                 stack[sp++] = top;
-                top = value.number;
+                top = global(in.index).number;
                 break;
-            }
             case OpCode::PushStorage:
                 stack[sp++] = top;
                 top = *names.properties[static_cast<std::size_t>(in.index)].storage;
                 break;
             case OpCode::PushMember: {
+                stack[sp++] = top; // first, so that top is not kept across the call
                 const MemberRef& member = names.properties[static_cast<std::size_t>(in.index)];
                 const Variant value = member.object->GetProperty(member.index);
                 if (value.type != VarType::Number) return false;
-                stack[sp++] = top;
                 top = value.number;
                 break;
             }
@@ -139,12 +150,9 @@ bool RunNumeric(const Program& program, const Environment& names, double& result
                 case Operand::Number:
                     right = in.number;
                     break;
-                case Operand::Var: {
-                    const Variant& value = global(in.index);
-                    if (value.type != VarType::Number) return false;
-                    right = value.number;
+                case Operand::Var:
+                    right = global(in.index).number;
                     break;
-                }
                 default:
                     right = *names.properties[static_cast<std::size_t>(in.index)].storage;
                     break;

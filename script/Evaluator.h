@@ -18,6 +18,8 @@ struct ProgramError {
 // Whether every instruction of the program gives a plain number when its operands are plain
 // numbers, so that RunNumeric can run it.
 bool IsNumericProgram(const Program& program);
+// Sets the program's numeric flag and the list of the variables it reads.
+void PrepareNumeric(Program& program);
 
 // Runs a numeric program on doubles without allocating. Returns false, with nothing changed
 // that Run would not change the same way, as soon as a value is not a plain number; Run then

@@ -47,7 +47,8 @@ struct Program {
     std::vector<int32_t> columns; // the source column of each instruction, for run-time errors
     std::vector<Variant> literals;
     std::size_t stackSize = 0;
-    bool numeric = false; // runs on plain doubles while its values are plain numbers
+    bool numeric = false;           // runs on plain doubles while its values are plain numbers
+    std::vector<int32_t> variables; // the global variables it reads, each once
 };
 
 } // namespace vantrel

@@ -35,7 +35,7 @@ const Program& ScriptEngine::Compiled(std::string_view text, SourceKind kind, Pr
     if (const auto found = cache.find(key); found != cache.end())
         return programs_[static_cast<std::size_t>(found->second)];
     Program program = Compile(text, kind, names_);
-    program.numeric = IsNumericProgram(program);
+    PrepareNumeric(program);
     if (cache.size() >= CacheLimit) {
         uncached = std::move(program);
         return uncached;
@@ -81,7 +81,7 @@ int32_t ScriptEngine::Prepare(std::string_view expression) {
     if (const auto found = expressions_.find(key); found != expressions_.end())
         return found->second;
     Program program = Compile(expression, SourceKind::Expression, names_);
-    program.numeric = IsNumericProgram(program);
+    PrepareNumeric(program);
     programs_.push_back(std::move(program));
     const auto handle = static_cast<int32_t>(programs_.size() - 1);
     expressions_.emplace(key, handle);
