@@ -122,6 +122,10 @@ double Fastest(int runs, const std::function<double()>& run) {
 void Compare(const Case& c, int runs) {
     Quiet quiet;
     SolveResult engine;
+    const double sequentialSeconds = Fastest(runs, [&] {
+        engine = Solve(c.problem, quiet, 1);
+        return engine.seconds;
+    });
     const double engineSeconds = Fastest(runs, [&] {
         engine = Solve(c.problem, quiet);
         return engine.seconds;
@@ -132,8 +136,11 @@ void Compare(const Case& c, int runs) {
     const double rounded =
         Fastest(runs, [&] { return NativeRun<true>(c, roundedValue, roundedCount); });
     std::printf("%s\n", c.name.c_str());
-    std::printf("  %-34s %10.4f s  %12llu points  value %.17g\n", "engine", engineSeconds,
-                static_cast<unsigned long long>(engine.evaluations), engine.value.value_or(NAN));
+    std::printf("  %-34s %10.4f s  engine/floor %.2f\n", "engine, one thread", sequentialSeconds,
+                sequentialSeconds / plain);
+    std::printf("  %-34s %10.4f s  %12llu points  value %.17g\n", "engine, every core",
+                engineSeconds, static_cast<unsigned long long>(engine.evaluations),
+                engine.value.value_or(NAN));
     std::printf("  %-34s %10.4f s  %12llu points  value %.17g  engine/floor %.2f\n", "native floor",
                 plain, static_cast<unsigned long long>(plainCount), plainValue,
                 engineSeconds / plain);
