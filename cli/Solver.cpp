@@ -20,8 +20,7 @@ public:
         return next_.Show(message);
     }
     void Note(int32_t number, const std::string& source, const std::string& description) {
-        if (failure.number != 0)
-            return;
+        if (failure.number != 0) return;
         failure = {number, source, description};
     }
     bool Shown() const { return shown_; }
@@ -71,12 +70,12 @@ SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads) {
         return result;
     }
     Integrator integrator(d, engine, reports, ierr);
-    if (threads > 0)
-        integrator.SetThreads(threads);
+    if (threads > 0) integrator.SetThreads(threads);
     d.Level = d.Order;
     ierr = 0;
     integrator.Compute();
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.evaluations = integrator.Evaluations();
     if (ierr == 0) {
         result.value = d.Integ[d.Level - 1];

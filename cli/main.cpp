@@ -19,8 +19,7 @@ public:
     vantrel::MsgResult Show(const vantrel::Message& message) override {
         std::string text = message.text;
         for (char& c : text)
-            if (c == '\r')
-                c = '\n';
+            if (c == '\r') c = '\n';
         std::cerr << message.title << '\n' << text << '\n';
         return vantrel::MsgResult::OK;
     }
@@ -57,8 +56,9 @@ int main(int argc, char** argv) {
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::cout << Usage << "\nComputes the integral of a problem file saved by the "
-                                  "calculator and prints its value.\n";
+            std::cout << Usage
+                      << "\nComputes the integral of a problem file saved by the "
+                         "calculator and prints its value.\n";
             return 0;
         }
         if (std::strcmp(argv[i], "--json") == 0) {

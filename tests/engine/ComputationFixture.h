@@ -38,8 +38,7 @@ protected:
     void Define(const std::string& integrand, const std::vector<LevelText>& levels,
                 double maxError = 1e-6) {
         const auto order = static_cast<int32_t>(levels.size());
-        if (d.Order != order)
-            d.RecreateLevelArrays(order);
+        if (d.Order != order) d.RecreateLevelArrays(order);
         d.Equation = integrand;
         d.MaxError = maxError;
         for (int32_t L = 0; L < order; ++L) {

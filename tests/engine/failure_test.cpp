@@ -26,10 +26,10 @@ TEST_F(Failure, SyntaxErrorShowsOnlyTheScriptReport) {
     ASSERT_EQ(reporter.shown.size(), 1u);
     EXPECT_EQ(reporter.shown[0].title, "Error in Script Control");
     const ScriptError& error = engine.Error();
-    EXPECT_EQ(reporter.shown[0].text,
-              error.Source + " " + std::to_string(error.Number) + "\r" + error.Description +
-                  "\r\rAt line " + std::to_string(error.Line) + ", col " +
-                  std::to_string(error.Column) + ": [x*(y+]");
+    EXPECT_EQ(reporter.shown[0].text, error.Source + " " + std::to_string(error.Number) + "\r" +
+                                          error.Description + "\r\rAt line " +
+                                          std::to_string(error.Line) + ", col " +
+                                          std::to_string(error.Column) + ": [x*(y+]");
     EXPECT_EQ(ierr, error.Number);
     EXPECT_EQ(integrator.Evaluations(), 1u);
 }

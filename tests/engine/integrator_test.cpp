@@ -56,11 +56,9 @@ TEST_P(StoppingGrid, StopsAtTheFirstAllowedTest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, StoppingGrid,
-                         ::testing::Values(StopCase{"3", 0, 4, 6},
-                                           StopCase{"x^3-x", 4, 4, 2},
+                         ::testing::Values(StopCase{"3", 0, 4, 6}, StopCase{"x^3-x", 4, 4, 2},
                                            StopCase{"x^5", -7, 8, 64.0 / 6},
-                                           StopCase{"1", 10, 16, 2},
-                                           StopCase{"1", 16, 16, 2},
+                                           StopCase{"1", 10, 16, 2}, StopCase{"1", 16, 16, 2},
                                            StopCase{"1", 17, 32, 2}));
 
 TEST_F(Integration, EqualLimitsGiveZeroWithoutEvaluatingTheIntegrand) {

@@ -18,8 +18,7 @@ struct RecordingPolicy {
     void SetVars() { ++setVars; }
     double EvalLimit(int level, bool upper) { return upper ? d.ULVal[level] : d.LLVal[level]; }
     double EvalF() {
-        if (record)
-            points.push_back(d.VarVal[0]);
+        if (record) points.push_back(d.VarVal[0]);
         return integrand(d.VarVal[0]);
     }
 };
@@ -38,8 +37,7 @@ TEST(BooleScheme, VisitsThePointsInTheFixedOrder) {
     Dimension d = OneLevel(0, 1, 0.001);
     RecordingPolicy policy{d, [](double x) { return x * x * x * x; }, true, {}};
     BooleScheme<RecordingPolicy>(d, policy).Compute();
-    const std::vector<double> expected = {0,   1,    0.5,   0.5,   0.25,
-                                          0.75, 0.125, 0.375, 0.625, 0.875};
+    const std::vector<double> expected = {0, 1, 0.5, 0.5, 0.25, 0.75, 0.125, 0.375, 0.625, 0.875};
     EXPECT_EQ(policy.points, expected);
     EXPECT_EQ(policy.setVars, 1); // the integrand's own assignments are the policy's
 }
