@@ -3,6 +3,7 @@
 
 #include "WindowFixture.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 
@@ -33,6 +34,19 @@ struct EntryWindow : ShownWindow {
         EnterOrder(order);
         Type(names);
         Tab();
+    }
+    // Every level's limits from 0 to upper[L], with its minimum number of subintervals.
+    template <std::size_t N>
+    void EnterLimits(const char* const (&upper)[N], const char* const (&subintervals)[N]) {
+        for (std::size_t L = 0; L < N; ++L) {
+            w.txtUL[L]->setText(upper[L]);
+            w.txtLL[L]->setText("0");
+            w.txtSubintervals[L]->setText(subintervals[L]);
+        }
+    }
+    void AddConstant(const QString& text) {
+        w.cboConstants->setEditText(text);
+        w.cmdAddCons_Click();
     }
 };
 

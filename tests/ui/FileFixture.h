@@ -70,10 +70,6 @@ struct FileWindow : EntryWindow {
         WriteBytes(Path("opened.vin"), bytes);
         Open(Path("opened.vin"));
     }
-    void AddConstant(const QString& text) {
-        w.cboConstants->setEditText(text);
-        w.cmdAddCons_Click();
-    }
 };
 
 } // namespace vantrel::test
