@@ -82,7 +82,7 @@ void Integrator::Compute() {
 void Integrator::ComputeAhead() {
     PrepareWorkers();
     const WorkingArrays before(d_);
-    const int32_t ierrBefore = ierr_, levelBefore = d_.Level;
+    const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();
     engine_.SetErrorHandler({});
     Silent silent;
@@ -93,6 +93,7 @@ void Integrator::ComputeAhead() {
     if (outcome != Outcome::Failed) return;
     before.Restore(d_);
     ierr_ = ierrBefore;
+    d_.Funcs().ierr = funcsIerrBefore;
     d_.Level = levelBefore;
     RunScheme(reporter_);
 }
