@@ -6,7 +6,6 @@
 #include "ui/FileDialog.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -21,17 +20,12 @@ struct FakeFileDialog : FileDialog {
     int opens = 0;
     int saves = 0;
 
-    std::optional<std::string> ShowOpen() override {
-        ++opens;
-        return Next();
-    }
-    std::optional<std::string> ShowSave() override {
-        ++saves;
-        return Next();
-    }
+    std::optional<std::string> ShowOpen() override { return Next(opens); }
+    std::optional<std::string> ShowSave() override { return Next(saves); }
 
 private:
-    std::optional<std::string> Next() {
+    std::optional<std::string> Next(int& count) {
+        ++count;
         if (answers.empty()) return std::nullopt;
         std::optional<std::string> answer = answers.front();
         answers.pop_front();
@@ -41,8 +35,7 @@ private:
 
 inline std::string Bytes(const std::string& path) {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-    return file.readAll().toStdString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -66,6 +59,7 @@ struct FileWindow : EntryWindow {
         item->trigger();
     }
     void Open(const std::string& path) { Choose(w.mnuOpen, path); }
+    // The bytes written to opened.vin, then opened.
     void OpenBytes(const std::string& bytes) {
         WriteBytes(Path("opened.vin"), bytes);
         Open(Path("opened.vin"));
