@@ -14,38 +14,32 @@
 #include <QTemporaryDir>
 
 #include <string>
-#include <vector>
 
 using namespace vantrel;
 using namespace vantrel::test;
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
+// Records what the window asks of it in order, each printed line as it is.
 struct FakePrinter : Printer {
     std::string font = "Arial";
     bool accept = true;
-    QStringList events;
-    Lines lines;
+    QStringList calls;
 
     std::string FontName() const override { return font; }
-    void SetFontName(const std::string& name) override {
-        font = name;
-        events << QString::fromStdString("font " + name);
-    }
+    void SetFontName(const std::string& name) override { Log("font " + (font = name)); }
     bool ShowPrintDialog() override {
-        events << "dialog";
+        Log("dialog");
         return accept;
     }
-    void Print(const std::string& line) override {
-        events << QString::fromStdString("line in " + font);
-        lines.push_back(line);
-    }
+    void Print(const std::string& line) override { Log(line); }
     std::string EndDoc() override {
-        events << "end";
+        Log("end");
         return {};
     }
+    void Log(const std::string& call) { calls << QString::fromStdString(call); }
+    // The calls joined with '|'.
+    QString Printed() const { return calls.join('|'); }
 };
 
 // The real printer writing a PDF file, with the dialog taken as confirmed.
@@ -56,10 +50,10 @@ struct PdfPrinter : QtPrinter {
     }
     bool ShowPrintDialog() override { return true; }
     void Print(const std::string& line) override {
-        printed.push_back(line);
+        printed << QString::fromStdString(line);
         QtPrinter::Print(line);
     }
-    Lines printed;
+    QStringList printed;
 };
 
 struct PrintWindow : EntryWindow {
@@ -68,31 +62,12 @@ struct PrintWindow : EntryWindow {
     void Print() { w.mnuPrint->trigger(); }
 };
 
-QStringList PrintEvents(std::size_t lines) {
-    QStringList events{"font Courier New", "dialog"};
-    for (std::size_t i = 0; i < lines; ++i)
-        events << "line in Courier New";
-    return events << "end"
-                  << "font Arial";
-}
-
-// The report's lines joined with '|', one block of the report a line here.
-QString Report(const Lines& lines) {
-    QStringList texts;
-    for (const std::string& line : lines)
-        texts << QString::fromStdString(line);
-    return texts.join('|');
-}
-
 // The lines with text, as a PDF reader shows them: without blanks at their ends.
-QStringList Visible(const QStringList& lines) {
-    QStringList shown;
-    for (QString line : lines) {
-        while (line.endsWith(' '))
-            line.chop(1);
-        if (!line.trimmed().isEmpty()) shown << line;
-    }
-    return shown;
+QStringList Visible(QString text) {
+    text.replace(QRegularExpression(" +(?=[\n\f]|$)"), "");
+    QStringList lines = text.split(QRegularExpression("[\n\f]"));
+    lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+    return lines;
 }
 
 // A tool's standard output, or nothing when it is not installed or fails.
@@ -124,18 +99,18 @@ private slots:
         e.w.txtSubintervals[0]->setText("16");
         e.w.txtError->setText("0.5");
 
-        e.Print();
-        QCOMPARE(Report(e.printer.lines), "    ORDER: 3 |VARIABLES: x,y,z|INTEGRAND:|c*x||"
-                                          "CONSTANTS:|c=-2||"
-                                          "INTEGRATION # 1 OVER x:|UPPER LIMIT: 1|LOWER LIMIT: 0|"
-                                          "MINIMUM # OF SUBINTERVALS: 4 ||"
-                                          "INTEGRATION # 2 OVER y:|UPPER LIMIT: 1.0|LOWER LIMIT: 0|"
-                                          "MINIMUM # OF SUBINTERVALS: 8 ||"
-                                          "INTEGRATION # 3 OVER z:|UPPER LIMIT: 3|LOWER LIMIT: 0|"
-                                          "MINIMUM # OF SUBINTERVALS: 4 ||"
-                                          "MAXIMUM ERROR: 0.01 ||"
-                                          "INTEGRAL= -3 ");
-        QCOMPARE(e.printer.events, PrintEvents(e.printer.lines.size()));
+        e.Print(); // every line in the report's font, the font given back at the end
+        QCOMPARE(e.printer.Printed(), "font Courier New|dialog|"
+                                      "    ORDER: 3 |VARIABLES: x,y,z|INTEGRAND:|c*x||"
+                                      "CONSTANTS:|c=-2||"
+                                      "INTEGRATION # 1 OVER x:|UPPER LIMIT: 1|LOWER LIMIT: 0|"
+                                      "MINIMUM # OF SUBINTERVALS: 4 ||"
+                                      "INTEGRATION # 2 OVER y:|UPPER LIMIT: 1.0|LOWER LIMIT: 0|"
+                                      "MINIMUM # OF SUBINTERVALS: 8 ||"
+                                      "INTEGRATION # 3 OVER z:|UPPER LIMIT: 3|LOWER LIMIT: 0|"
+                                      "MINIMUM # OF SUBINTERVALS: 4 ||"
+                                      "MAXIMUM ERROR: 0.01 ||"
+                                      "INTEGRAL= -3 |end|font Arial");
         QVERIFY(e.reporter.shown.empty());
     }
 
@@ -143,20 +118,21 @@ private slots:
         PrintWindow e;
         e.EnterProblem("1", "x");
         e.Print(); // the error field has not been left yet: nothing handed over
-        QCOMPARE(Report(e.printer.lines), "    ORDER: 1 |VARIABLES: x|INTEGRAND:|||"
-                                          "INTEGRATION # 1 OVER x:|UPPER LIMIT: 2|LOWER LIMIT: 1|"
-                                          "MINIMUM # OF SUBINTERVALS: 0 ||"
-                                          "MAXIMUM ERROR: 0 |");
+        QCOMPARE(e.printer.Printed(), "font Courier New|dialog|"
+                                      "    ORDER: 1 |VARIABLES: x|INTEGRAND:|||"
+                                      "INTEGRATION # 1 OVER x:|UPPER LIMIT: 2|LOWER LIMIT: 1|"
+                                      "MINIMUM # OF SUBINTERVALS: 0 ||"
+                                      "MAXIMUM ERROR: 0 ||end|font Arial");
 
         e.Tab();
         e.Type("1/x");
         e.w.txtLL[0]->setText("0");
         e.Click(e.w.cmdIntegrate);
         QVERIFY(e.w.lblIntegral->text().isEmpty() && e.dim.Computed);
-        e.printer.lines.clear();
+        e.printer.calls.clear();
         e.Print(); // a failed computation has no result to print
-        QVERIFY(Report(e.printer.lines).startsWith("    ORDER: 1 |VARIABLES: x|INTEGRAND:|1/x||"));
-        QVERIFY(Report(e.printer.lines).endsWith("|MAXIMUM ERROR: 0.01 |"));
+        QVERIFY(e.printer.Printed().contains("|INTEGRAND:|1/x||"));
+        QVERIFY(e.printer.Printed().endsWith("|MAXIMUM ERROR: 0.01 ||end|font Arial"));
     }
 
     void cancelInThePrintDialogPrintsNothing() {
@@ -164,8 +140,8 @@ private slots:
         e.EnterProblem("2", "x,y");
         e.printer.accept = false;
         e.Print();
-        QCOMPARE(e.printer.events, (QStringList{"font Courier New", "dialog", "font Arial"}));
-        QVERIFY(e.printer.lines.empty() && e.reporter.shown.empty());
+        QCOMPARE(e.printer.Printed(), "font Courier New|dialog|font Arial");
+        QVERIFY(e.reporter.shown.empty());
     }
 
     // A long report goes on over several pages; the text read back is the report's lines.
@@ -183,17 +159,13 @@ private slots:
         e.w.mnuPrint->trigger();
         QVERIFY(e.reporter.shown.empty());
         QCOMPARE(printer.FontName(), fontBefore);
-        QCOMPARE(printer.printed.size(), std::size_t(5 + 62 + 50 + 2));
+        QCOMPARE(printer.printed.size(), 5 + 62 + 50 + 2);
 
         const std::optional<QString> text = Run("pdftotext", {"-layout", file, "-"});
         if (!text) QSKIP("pdftotext is not installed");
         QVERIFY2(text->trimmed().count('\f') >= 1, "one page only");
-        // Empty lines and blanks at a line's end do not show in the text read back.
-        QStringList printedLines;
-        for (const std::string& line : printer.printed)
-            printedLines << QString::fromStdString(line);
-        QCOMPARE(Visible(text->split(QRegularExpression("[\n\f]"))), Visible(printedLines));
-        QCOMPARE(Visible(printedLines).front(), "    ORDER: 10");
+        QCOMPARE(Visible(*text), Visible(printer.printed.join('\n')));
+        QCOMPARE(Visible(*text).front(), "    ORDER: 10");
 
         if (const auto fonts = Run("pdffonts", {file}))
             QVERIFY2(fonts->contains("Mono") || fonts->contains("Courier"), qPrintable(*fonts));
