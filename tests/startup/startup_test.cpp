@@ -25,12 +25,6 @@ frmAbout* VisibleSplash() {
     return nullptr;
 }
 
-bool AnyWindowVisible() {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible()) return true;
-    return false;
-}
-
 // Milliseconds that pass only when the wait naps, one a nap; now and then a click on the splash.
 struct FakeClock : Clock {
     int64_t ms;
@@ -59,11 +53,20 @@ struct FakeClock : Clock {
     }
 };
 
-void CloseAllWindows() {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        window->close();
-    QCoreApplication::processEvents();
-}
+// Main with the locale starting at the given separator and the user answering as told.
+struct Start {
+    Dimension dim;
+    FakeLocale locale;
+    AnsweringReporter reporter;
+    DecimalPoint guard{locale, reporter};
+    FakeClock clock;
+    std::unique_ptr<frmVantrel> window;
+
+    Start(const std::string& separator, MsgResult answer, int64_t startMs = 0)
+        : locale(separator), reporter(answer), clock(startMs) {
+        window = Main(dim, guard, clock);
+    }
+};
 } // namespace
 
 Q_DECLARE_METATYPE(vantrel::MsgResult)
@@ -71,121 +74,99 @@ Q_DECLARE_METATYPE(vantrel::MsgResult)
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void splashStaysMoreThanTwoAtMostThreeSeconds_data();
-    void splashStaysMoreThanTwoAtMostThreeSeconds();
-    void decliningEndsBeforeAnyWindow_data();
-    void decliningEndsBeforeAnyWindow();
-    void closingTheWindowRestoresTheSeparator_data();
-    void closingTheWindowRestoresTheSeparator();
-    void messageBoxesHaveTheirIconButtonsAndTitle();
-    void cleanup() { CloseAllWindows(); }
-};
+    void cleanup() {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            window->close();
+        QCoreApplication::processEvents();
+    }
 
-void StartupTest::splashStaysMoreThanTwoAtMostThreeSeconds_data() {
-    QTest::addColumn<int>("startMs");
-    for (int start : {0, 1, 500, 993, 999, 61999})
-        QTest::addRow("start at %d ms", start) << start;
-}
+    void splashStaysMoreThanTwoAtMostThreeSeconds_data() {
+        QTest::addColumn<int>("startMs");
+        for (int start : {0, 1, 500, 993, 999, 61999})
+            QTest::addRow("start at %d ms", start) << start;
+    }
+    void splashStaysMoreThanTwoAtMostThreeSeconds() {
+        QFETCH(int, startMs);
+        Start s(".", MsgResult::Yes, startMs);
+        QVERIFY(s.window);
+        const int64_t shown = s.clock.lastReading - s.clock.firstReading;
+        QVERIFY2(shown > 2000 && shown <= 3000, qPrintable(QString::number(shown)));
+        QVERIFY(s.clock.splashThroughout); // the clicks during the wait did not close it
+        QCOMPARE(s.clock.linesOnSplash, 10);
+        QVERIFY(s.window->isVisible());
+        QVERIFY(!VisibleSplash());
+        QVERIFY(s.reporter.asked.empty());
+    }
 
-void StartupTest::splashStaysMoreThanTwoAtMostThreeSeconds() {
-    QFETCH(int, startMs);
-    Dimension dim;
-    FakeLocale locale(".");
-    AnsweringReporter reporter(MsgResult::Yes);
-    DecimalPoint guard(locale, reporter);
-    FakeClock clock(startMs);
+    // Declining ends before any window; accepting runs with the point until the window closes.
+    void theGuardDecidesAndClosingRestores_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<MsgResult>("answer");
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("comma, No") << "," << MsgResult::No << false;
+        QTest::newRow("comma, Cancel") << "," << MsgResult::Cancel << false;
+        QTest::newRow("comma, Yes") << "," << MsgResult::Yes << true;
+        QTest::newRow("point") << "." << MsgResult::No << true;
+    }
+    void theGuardDecidesAndClosingRestores() {
+        QFETCH(QString, start);
+        QFETCH(MsgResult, answer);
+        QFETCH(bool, runs);
+        Start s(start.toStdString(), answer);
+        QCOMPARE(s.reporter.asked.size(), start == "," ? 1u : 0u);
+        QCOMPARE(bool(s.window), runs);
+        if (!runs) {
+            QCOMPARE(s.clock.readings, 0); // no splash
+            for (QWidget* window : QApplication::topLevelWidgets())
+                QVERIFY(!window->isVisible());
+            QVERIFY(s.locale.writes.empty());
+            return;
+        }
+        QCOMPARE(s.locale.separator, std::string("."));
+        s.window->SetEndProgram([] {});
+        s.window->close();
+        QCOMPARE(s.locale.separator, start.toStdString());
+        QCOMPARE(s.locale.writes.back(), start.toStdString());
+    }
 
-    auto window = Main(dim, guard, clock);
-    QVERIFY(window);
-    const int64_t shown = clock.lastReading - clock.firstReading;
-    QVERIFY2(shown > 2000 && shown <= 3000, qPrintable(QString::number(shown)));
-    QVERIFY(clock.splashThroughout); // the clicks during the wait did not close it
-    QCOMPARE(clock.linesOnSplash, 10);
-    QVERIFY(window->isVisible());
-    QVERIFY(!VisibleSplash());
-    QVERIFY(reporter.asked.empty());
-}
-
-void StartupTest::decliningEndsBeforeAnyWindow_data() {
-    QTest::addColumn<MsgResult>("answer");
-    QTest::newRow("No") << MsgResult::No;
-    QTest::newRow("Cancel") << MsgResult::Cancel;
-}
-
-void StartupTest::decliningEndsBeforeAnyWindow() {
-    QFETCH(MsgResult, answer);
-    Dimension dim;
-    FakeLocale locale(",");
-    AnsweringReporter reporter(answer);
-    DecimalPoint guard(locale, reporter);
-    FakeClock clock(0);
-    QVERIFY(!Main(dim, guard, clock));
-    QCOMPARE(reporter.asked.size(), 1u);
-    QCOMPARE(clock.readings, 0); // no splash
-    QVERIFY(!AnyWindowVisible());
-    QVERIFY(locale.writes.empty());
-    QCOMPARE(locale.separator, std::string(","));
-}
-
-void StartupTest::closingTheWindowRestoresTheSeparator_data() {
-    QTest::addColumn<QString>("start");
-    QTest::newRow("comma") << ",";
-    QTest::newRow("point") << ".";
-}
-
-void StartupTest::closingTheWindowRestoresTheSeparator() {
-    QFETCH(QString, start);
-    Dimension dim;
-    FakeLocale locale(start.toStdString());
-    AnsweringReporter reporter(MsgResult::Yes);
-    DecimalPoint guard(locale, reporter);
-    FakeClock clock(0);
-    auto window = Main(dim, guard, clock);
-    QVERIFY(window);
-    QCOMPARE(locale.separator, std::string("."));
-    window->SetEndProgram([] {});
-    window->close();
-    QCOMPARE(locale.separator, start.toStdString());
-    QCOMPARE(locale.writes.back(), start.toStdString());
-}
-
-void StartupTest::messageBoxesHaveTheirIconButtonsAndTitle() {
-    struct Seen {
+    void messageBoxesHaveTheirIconButtonsAndTitle() {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString title, text;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    } seen;
-    auto answer = [&seen](QMessageBox::StandardButton press) {
-        QTimer::singleShot(0, [&seen, press] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            seen = {box->icon(), box->windowTitle(), box->text(), box->standardButtons(),
-                    box->defaultButton() ? box->standardButton(box->defaultButton())
-                                         : QMessageBox::NoButton};
-            box->button(press)->click();
-        });
-    };
-    MessageBoxReporter reporter;
+        auto answer = [&](QMessageBox::StandardButton press) {
+            QTimer::singleShot(0, [&, press] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                icon = box->icon();
+                title = box->windowTitle();
+                text = box->text();
+                buttons = box->standardButtons();
+                defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton())
+                                                     : QMessageBox::NoButton;
+                box->button(press)->click();
+            });
+        };
+        MessageBoxReporter reporter;
 
-    answer(QMessageBox::No);
-    QCOMPARE(reporter.Show(DecimalPoint::Question()), MsgResult::No);
-    QCOMPARE(seen.icon, QMessageBox::Critical);
-    QCOMPARE(seen.title, QString("Decimal Comma Warning!"));
-    QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    QCOMPARE(seen.defaultButton, QMessageBox::Yes);
-    QCOMPARE(seen.text.count('\n'), 7);
-    QVERIFY(!seen.text.contains('\r'));
+        answer(QMessageBox::No);
+        QCOMPARE(reporter.Show(DecimalPoint::Question()), MsgResult::No);
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(title, QString("Decimal Comma Warning!"));
+        QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(defaultButton, QMessageBox::Yes);
+        QCOMPARE(text.count('\n'), 7);
+        QVERIFY(!text.contains('\r'));
 
-    Message untitled;
-    untitled.text = "Division by zero";
-    untitled.icon = MsgIcon::Exclamation;
-    answer(QMessageBox::Ok);
-    QCOMPARE(reporter.Show(untitled), MsgResult::OK);
-    QCOMPARE(seen.title, QString("Vantrel Integration"));
-    QCOMPARE(seen.icon, QMessageBox::Warning);
-    QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-}
+        answer(QMessageBox::Ok);
+        QCOMPARE(
+            reporter.Show({.title = "", .text = "Division by zero", .icon = MsgIcon::Exclamation}),
+            MsgResult::OK);
+        QCOMPARE(title, QString("Vantrel Integration"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+};
 
 QTEST_MAIN(StartupTest)
 #include "startup_test.moc"

@@ -15,17 +15,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-ProgressWindow* ShownProgress() {
+// The progress window that shows, or with hidden as well, the one that exists at all.
+ProgressWindow* ProgressOnScreen(bool hiddenToo = false) {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "frmProgress" && widget->isVisible())
+        if (widget->objectName() == "frmProgress" && (hiddenToo || widget->isVisible()))
             return qobject_cast<ProgressWindow*>(widget);
     return nullptr;
 }
-
 bool AnyProgressWindow() {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "frmProgress") return true;
-    return false;
+    return ProgressOnScreen(true);
 }
 
 // A problem whose computation runs for minutes: at least 2^30 subintervals at the outer level.
@@ -43,18 +41,20 @@ struct ComputingWindow : EntryWindow {
     bool eventsDuringComputation = false;
     bool stuck = false; // the computation had to be stopped from outside the window's controls
 
-    ComputingWindow(const QString& order, const QString& names, const QString& integrand) {
-        EnterProblem(order, names);
+    // Levels z, y, x from 0 to 1, and the outer level's minimum number of subintervals.
+    ComputingWindow(int order, const QString& integrand, const QString& outerSubintervals) {
+        EnterProblem(QString::number(order), QString("z,y,x").right(order * 2 - 1));
         Tab();
         Type(integrand);
-        for (int L = 0; L < order.toInt(); ++L) {
+        for (int L = 0; L < order; ++L) {
             w.txtUL[L]->setText("1");
             w.txtLL[L]->setText("0");
         }
+        w.txtSubintervals[order - 1]->setText(outerSubintervals);
         w.SetClock([this] {
             const auto t = now;
             ++readings;
-            if (firstSeenAt < 0ms && ShownProgress())
+            if (firstSeenAt < 0ms && ProgressOnScreen())
                 firstSeenAt =
                     std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch());
             now += step;
@@ -67,7 +67,7 @@ struct ComputingWindow : EntryWindow {
         ticks.setInterval(0);
         QObject::connect(&ticks, &QTimer::timeout, [this] {
             if (QApplication::overrideCursor()) eventsDuringComputation = true;
-            if (ProgressWindow* progress = ShownProgress()) {
+            if (ProgressWindow* progress = ProgressOnScreen()) {
                 shownCounts.push_back(progress->lblEvaluations->text().toULongLong());
                 whileShown(*progress);
                 if (shownCounts.size() > 1000 && !progress->Cancelled()) {
@@ -83,14 +83,15 @@ struct ComputingWindow : EntryWindow {
     void ExpectCancelled() {
         QVERIFY(!stuck);
         QCOMPARE(Result(), "");
-        QVERIFY(dim.Computed);
         QCOMPARE(w.ierr, 18);
+        ExpectEnded();
+    }
+    // Computed set, nothing reported, the progress window gone and the keyboard back in the
+    // main window, where it was.
+    void ExpectEnded() {
+        QVERIFY(dim.Computed);
         QVERIFY(reporter.shown.empty());
         QVERIFY(!QApplication::overrideCursor());
-        ExpectClosed();
-    }
-    // The progress window is gone and the keyboard back in the main window, where it was.
-    void ExpectClosed() {
         QVERIFY(!AnyProgressWindow());
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(Focus(), w.cmdIntegrate);
@@ -120,22 +121,20 @@ private slots:
         QCOMPARE(progress.lblElapsed->text(), time);
         QCOMPARE(progress.lblEvaluations->text(), QString::number(evaluations));
     }
-    void aComputationUnderHalfASecondShowsNoWindow() {
-        // Real seconds of computing, but the clock says no time passes.
-        ComputingWindow e("1", "x", "x*x");
-        e.w.txtSubintervals[0]->setText("4194304");
-        e.Integrate();
-        QVERIFY(qAbs(e.Result().toDouble() - 1.0 / 3) < 1e-9);
-        QVERIFY(e.readings > 2); // polled, and the clock read at each poll
-        QCOMPARE(e.firstSeenAt, -1ms);
-        QVERIFY(!e.eventsDuringComputation);
-        QVERIFY(e.reporter.shown.empty());
-        QVERIFY(!AnyProgressWindow());
+
+    // Seconds of real computing either way; only the fake clock decides whether the window shows.
+    void theWindowShowsAfterHalfASecondOnly_data() {
+        QTest::addColumn<int>("stepMs");
+        QTest::addColumn<int>("firstSeenMs");
+        QTest::newRow("no time passes: no window") << 0 << -1;
+        // Readings at 0 (the start), 100, ... 500, which opens the window; the next one sees it.
+        QTest::newRow("100 ms a reading: shown from 500 ms") << 100 << 600;
     }
-    void theWindowShowsAfterHalfASecondAndClosesAtTheEnd() {
-        ComputingWindow e("1", "x", "x*x");
-        e.w.txtSubintervals[0]->setText("4194304");
-        e.step = 100ms;
+    void theWindowShowsAfterHalfASecondOnly() {
+        QFETCH(int, stepMs);
+        QFETCH(int, firstSeenMs);
+        ComputingWindow e(1, "x*x", "4194304");
+        e.step = std::chrono::milliseconds(stepMs);
         std::vector<QString> elapsed;
         e.whileShown = [&](ProgressWindow& progress) {
             QCOMPARE(QApplication::activeModalWidget(), &progress);
@@ -145,51 +144,45 @@ private slots:
             QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         };
         e.Integrate();
-        // Readings at 0 (the start), 100, ... 500, which opens the window; the next one sees it.
-        QCOMPARE(e.firstSeenAt, 600ms);
-        QVERIFY(e.eventsDuringComputation);
-        QVERIFY(e.shownCounts.size() > 2);
-        QVERIFY(std::is_sorted(e.shownCounts.begin(), e.shownCounts.end()));
-        QVERIFY(e.shownCounts.front() > 0);
-        QVERIFY(e.shownCounts.back() > e.shownCounts.front());
-        QVERIFY(e.shownCounts.back() <= 4194304 + 2);
-        QCOMPARE(elapsed.front(), "0:00");
-        QVERIFY(qAbs(e.Result().toDouble() - 1.0 / 3) <
-                1e-9); // the computation ran to its end as always
-        QVERIFY(e.dim.Computed);
-        QVERIFY(e.reporter.shown.empty());
-        QVERIFY(!QApplication::overrideCursor());
-        e.ExpectClosed();
+        QVERIFY(e.readings > 2); // polled, and the clock read at each poll
+        QCOMPARE(e.firstSeenAt, std::chrono::milliseconds(firstSeenMs));
+        QCOMPARE(e.eventsDuringComputation, firstSeenMs > 0);
+        if (firstSeenMs > 0) {
+            QVERIFY(e.shownCounts.size() > 2);
+            QVERIFY(std::is_sorted(e.shownCounts.begin(), e.shownCounts.end()));
+            QVERIFY(e.shownCounts.front() > 0 && e.shownCounts.back() > e.shownCounts.front());
+            QVERIFY(e.shownCounts.back() <= 4194304 + 2);
+            QCOMPARE(elapsed.front(), "0:00");
+        }
+        // The computation ran to its end as always.
+        QVERIFY(qAbs(e.Result().toDouble() - 1.0 / 3) < 1e-9);
+        e.ExpectEnded();
     }
+
     void cancelEndsTheComputationLikeAFailure_data() {
-        QTest::addColumn<QString>("order");
-        QTest::addColumn<QString>("names");
-        QTest::addColumn<bool>("byEsc");
-        QTest::newRow("click, one level") << "1"
-                                          << "x" << false;
-        QTest::newRow("Esc, one level") << "1"
-                                        << "x" << true;
-        QTest::newRow("click, two levels on all cores") << "2"
-                                                        << "y,x" << false;
-        QTest::newRow("Esc, three levels") << "3"
-                                           << "z,y,x" << true;
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("way");
+        QTest::newRow("click, one level") << 1 << QString("click");
+        QTest::newRow("Esc, one level") << 1 << QString("Esc");
+        QTest::newRow("close box, one level") << 1 << QString("close");
+        QTest::newRow("click, two levels on all cores") << 2 << QString("click");
+        QTest::newRow("Esc, three levels") << 3 << QString("Esc");
     }
     void cancelEndsTheComputationLikeAFailure() {
-        QFETCH(QString, order);
-        QFETCH(QString, names);
-        QFETCH(bool, byEsc);
-        ComputingWindow e(order, names, "x+1");
-        const int outer = order.toInt() - 1;
-        e.w.txtSubintervals[outer]->setText(Endless);
-        e.w.lblIntegral->setText("stale");
+        QFETCH(int, order);
+        QFETCH(QString, way);
+        ComputingWindow e(order, "x+1", Endless);
         e.step = 250ms;
+        e.w.lblIntegral->setText("stale");
         e.whileShown = [&](ProgressWindow& progress) {
             if (e.shownCounts.size() < 3) return; // let the count grow first
-            if (byEsc)
+            if (way == "Esc")
                 QTest::keyClick(progress.isActiveWindow() ? QApplication::focusWidget() : &progress,
                                 Qt::Key_Escape);
-            else
+            else if (way == "click")
                 QTest::mouseClick(progress.cmdCancel, Qt::LeftButton);
+            else
+                progress.close();
         };
         e.Integrate();
         e.ExpectCancelled();
@@ -197,15 +190,15 @@ private slots:
         QVERIFY(e.shownCounts[2] > e.shownCounts[0]);
 
         // Nothing of the cancelled computation stays in the way of the next one.
-        e.w.txtSubintervals[outer]->setText("4");
+        e.w.txtSubintervals[order - 1]->setText("4");
         e.step = 0ms;
         e.Integrate();
         QVERIFY(!e.Result().isEmpty());
         QCOMPARE(e.w.ierr, 0);
     }
+
     void theMainWindowTakesNoInputWhileTheWindowShows() {
-        ComputingWindow e("1", "x", "x+1");
-        e.w.txtSubintervals[0]->setText(Endless);
+        ComputingWindow e(1, "x+1", Endless);
         e.step = 250ms;
         int presses = 0;
         QObject::connect(e.w.cmdIntegrate, &QPushButton::pressed, [&] { ++presses; });
@@ -225,20 +218,20 @@ private slots:
         QCOMPARE(e.w.txtEquation->text(), "x+1");
         e.ExpectCancelled();
     }
+
     void aFailureReportsOverTheProgressWindowAsBefore() {
         struct ProbeReporter : Reporter {
             std::vector<bool> progressShown;
             MsgResult Show(const Message&) override {
-                progressShown.push_back(ShownProgress() != nullptr);
+                progressShown.push_back(ProgressOnScreen() != nullptr);
                 return MsgResult::OK;
             }
         } probe;
         // Divides by zero at 0.5 + 2^-21 (as its variable reaches the engine, to 15 digits),
         // first a grid point at 2^21 subintervals.
-        ComputingWindow e("1", "x", "1/(x-0.500000476837158)");
-        e.w.txtSubintervals[0]->setText(Endless);
-        e.w.SetReporter(probe);
+        ComputingWindow e(1, "1/(x-0.500000476837158)", Endless);
         e.step = 500ms; // the window opens at the first poll
+        e.w.SetReporter(probe);
         e.Integrate();
         QCOMPARE(probe.progressShown, std::vector<bool>{true});
         QCOMPARE(e.w.ierr, 11);
@@ -246,14 +239,6 @@ private slots:
         QVERIFY(e.dim.Computed);
         QCOMPARE(e.dim.NSub[0], 1 << 20); // the refinement to 2^21 subintervals was under way
         QVERIFY(!AnyProgressWindow());
-    }
-    void closingTheProgressWindowCancelsToo() {
-        ComputingWindow e("1", "x", "x+1");
-        e.w.txtSubintervals[0]->setText(Endless);
-        e.step = 250ms;
-        e.whileShown = [](ProgressWindow& progress) { progress.close(); };
-        e.Integrate();
-        e.ExpectCancelled();
     }
 };
 
