@@ -152,43 +152,36 @@ private slots:
         QCOMPARE(probe.lost, 0);
     }
 
-    void focusOrder_data() {
-        QTest::addColumn<bool>("limitsShown");
-        QTest::newRow("top rows only") << false;
-        QTest::newRow("limits shown") << true;
-    }
     void focusOrder() {
-        QFETCH(bool, limitsShown);
-        GuardedWindow w;
-        frmVantrel& f = w.f;
-        QStringList expected{"txtOrder", "txtVarNams", "txtError", "txtEquation", "cboConstants"};
-        if (limitsShown) {
-            f.FrmMain->show();
-            for (int L = 0; L < 3; ++L)
-                for (QWidget* field : {f.txtUL[L], f.txtLL[L], f.txtSubintervals[L]}) {
-                    field->show();
-                    expected << field->objectName();
-                }
-            f.cmdPrevLim->show();
-            f.cmdNextLim->show();
-        }
-        expected << "cmdIntegrate"
-                 << "cmdRemCons"
-                 << "cmdAddCons";
-        if (limitsShown)
-            expected << "cmdPrevLim"
-                     << "cmdNextLim";
+        for (bool limitsShown : {false, true}) {
+            GuardedWindow w;
+            frmVantrel& f = w.f;
+            QStringList expected{"txtOrder", "txtVarNams", "txtError", "txtEquation",
+                                 "cboConstants"};
+            if (limitsShown) {
+                f.FrmMain->show();
+                for (int L = 0; L < 3; ++L)
+                    for (QWidget* field : {f.txtUL[L], f.txtLL[L], f.txtSubintervals[L]}) {
+                        field->show();
+                        expected << field->objectName();
+                    }
+                f.cmdPrevLim->show();
+                f.cmdNextLim->show();
+            }
+            expected += QStringList{"cmdIntegrate", "cmdRemCons", "cmdAddCons"};
+            if (limitsShown) expected += QStringList{"cmdPrevLim", "cmdNextLim"};
 
-        f.txtOrder->setFocus(Qt::TabFocusReason);
-        QStringList visited;
-        for (qsizetype step = 0; step <= expected.size(); ++step) {
-            QWidget* focus = QApplication::focusWidget();
-            QVERIFY(focus);
-            if (qobject_cast<QComboBox*>(focus->parentWidget())) focus = focus->parentWidget();
-            visited << focus->objectName();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            f.txtOrder->setFocus(Qt::TabFocusReason);
+            QStringList visited;
+            for (qsizetype step = 0; step <= expected.size(); ++step) {
+                QWidget* focus = QApplication::focusWidget();
+                QVERIFY(focus);
+                if (qobject_cast<QComboBox*>(focus->parentWidget())) focus = focus->parentWidget();
+                visited << focus->objectName();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            QCOMPARE(visited, expected + QStringList{"txtOrder"});
         }
-        QCOMPARE(visited, expected + QStringList{"txtOrder"});
     }
 };
 
