@@ -73,6 +73,8 @@ public:
 void Integrator::Compute() {
     main_.Prepare();
     parallel_ = threads_ > 1 && d_.Order >= 2 && main_.MidpointReusable(d_.Order - 1);
+    innerAhead_ = false;
+    aheadLevel_ = -1;
     if (parallel_)
         ComputeAhead();
     else
@@ -146,6 +148,14 @@ void Integrator::PrepareWorkers() {
 // Each worker starts from the state the points share: the outer levels' values, the engine's
 // variables and the added functions' properties.
 void Integrator::Ahead(int level, const std::vector<double>& points) {
+    aheadPoints_.clear();
+    aheadLevel_ = -1;
+    // An integral per point is worth a thread; a single integrand evaluation is not.
+    if (level == d_.Order - 1) {
+        innerAhead_ = d_.Order >= 3 && points.size() < static_cast<std::size_t>(threads_);
+        if (innerAhead_) return;
+    }
+    aheadLevel_ = level;
     const auto L = static_cast<std::size_t>(level);
     const Class1& funcs = d_.Funcs();
     for (const auto& worker : workers_) {
@@ -177,7 +187,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
 }
 
 bool Integrator::TakeAhead(int level, double x, double& value) {
-    if (!parallel_ || level != d_.Order - 1 || aheadNext_ >= aheadPoints_.size() ||
+    if (!parallel_ || level != aheadLevel_ || aheadNext_ >= aheadPoints_.size() ||
         std::bit_cast<uint64_t>(aheadPoints_[aheadNext_]) != std::bit_cast<uint64_t>(x))
         return false;
     const AheadValue& ahead = aheadValues_[aheadNext_++];

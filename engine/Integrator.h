@@ -2,12 +2,12 @@
 // the integrand evaluated by the script engine, and the computation's failure report.
 //
 // Where a level's points are independent (no limit reads a variable of the problem, so no
-// left-over value can change a value), the outermost level's points are computed ahead on a
-// pool of threads, each with its own state and engine; the scheme still takes them in its own
-// order, so that a successful computation gives the sequential result and leaves the same
-// values behind. Such a computation runs without reports; should it fail, the state it started
-// from is restored and the computation made again sequentially, with the reports, ierr and the
-// left-over values of the sequential failure.
+// left-over value can change a value), the outermost level's points (or, where it has fewer
+// points than threads, the next level's) are computed ahead on a pool of threads, each with its own
+// state and engine; the scheme still takes them in its own order, so that a successful computation
+// gives the sequential result and leaves the same values behind. Such a computation runs without
+// reports; should it fail, the state it started from is restored and the computation made again
+// sequentially, with the reports, ierr and the left-over values of the sequential failure.
 #pragma once
 
 #include "engine/Dimension.h"
@@ -50,7 +50,9 @@ public:
     double EvalLimit(int level, bool upper) { return main_.EvalLimit(level, upper); }
     double EvalF() { return main_.EvalF(); }
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
-    bool ComputesAhead(int level) const { return parallel_ && level == d_.Order - 1; }
+    bool ComputesAhead(int level) const {
+        return parallel_ && (level == d_.Order - 1 || (innerAhead_ && level == d_.Order - 2));
+    }
     void Ahead(int level, const std::vector<double>& points);
     bool TakeAhead(int level, double x, double& value);
 
@@ -83,6 +85,8 @@ private:
     std::vector<double> aheadPoints_;
     std::vector<AheadValue> aheadValues_;
     std::size_t aheadNext_ = 0;
+    int aheadLevel_ = -1;     // the level whose points aheadValues_ holds
+    bool innerAhead_ = false; // the outer level's batch is too small: its inner level's instead
 };
 
 } // namespace vantrel
