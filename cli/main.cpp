@@ -1,17 +1,17 @@
 // vantrel-solve: computes the integral of a problem file on the calculator's engine.
+#include "cli/Options.h"
 #include "cli/Solver.h"
 #include "engine/NumberText.h"
 #include "io/ProblemFile.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <nlohmann/json.hpp>
+
 #include <iostream>
 #include <string>
 
 namespace {
 
-constexpr const char* Usage = "usage: vantrel-solve [--json] [--threads N] FILE";
+using Json = nlohmann::ordered_json;
 
 // Reports go to standard error: the title, then the text with its CR line breaks.
 class StderrReporter : public vantrel::Reporter {
@@ -25,64 +25,20 @@ public:
     }
 };
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string ExactNumber(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    bool json = false;
-    int threads = 0;
-    const char* path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::cout << Usage
-                      << "\nComputes the integral of a problem file saved by the "
-                         "calculator and prints its value.\n";
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--json") == 0) {
-            json = true;
-        } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
-            char* end = nullptr;
-            const long n = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || n < 1 || n > 256) {
-                std::cerr << Usage << '\n';
-                return 2;
-            }
-            threads = static_cast<int>(n);
-        } else if (argv[i][0] == '-' || path) {
-            std::cerr << Usage << '\n';
-            return 2;
-        } else {
-            path = argv[i];
-        }
-    }
-    if (!path) {
-        std::cerr << Usage << '\n';
-        return 2;
+    CLI::App app;
+    vantrel::SolverOptions options;
+    vantrel::DescribeOptions(app, options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help and version end with 0; every usage error is 2.
+        return app.exit(e) == 0 ? 0 : 2;
     }
 
+    const std::string& path = options.file;
     const vantrel::ReadOutcome file = vantrel::ReadProblemFile(path);
     if (file.status != vantrel::ReadOutcome::Status::Ok) {
         const std::string reason = file.status == vantrel::ReadOutcome::Status::Incompatible
@@ -93,13 +49,15 @@ int main(int argc, char** argv) {
     }
 
     StderrReporter reporter;
-    const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, threads);
+    const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, options.threads);
     if (result.value) {
-        if (json)
-            std::cout << "{\"value\": " << ExactNumber(*result.value)
-                      << ", \"display\": " << JsonString(vantrel::GeneralNumber(*result.value))
-                      << ", \"evaluations\": " << result.evaluations
-                      << ", \"seconds\": " << result.seconds << "}\n";
+        if (options.json)
+            std::cout << Json{{"value", *result.value},
+                              {"display", vantrel::GeneralNumber(*result.value)},
+                              {"evaluations", result.evaluations},
+                              {"seconds", result.seconds}}
+                             .dump()
+                      << '\n';
         else
             std::cout << vantrel::GeneralNumber(*result.value) << '\n';
         return 0;
@@ -108,9 +66,12 @@ int main(int argc, char** argv) {
     if (!result.reported)
         std::cerr << "The computation failed without a message: error " << failure.number << " ("
                   << failure.description << ")\n";
-    if (json)
-        std::cout << "{\"error\": {\"number\": " << failure.number
-                  << ", \"source\": " << JsonString(failure.source)
-                  << ", \"description\": " << JsonString(failure.description) << "}}\n";
+    if (options.json)
+        std::cout << Json{{"error",
+                           {{"number", failure.number},
+                            {"source", failure.source},
+                            {"description", failure.description}}}}
+                         .dump()
+                  << '\n';
     return 1;
 }
