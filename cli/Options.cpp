@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "cli/Settings.h"
+
 namespace vantrel {
 
 void DescribeOptions(CLI::App& app, SolverOptions& options) {
@@ -18,6 +20,18 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                    "Threads for the computation, 1 to 256 (1 computes sequentially; the default "
                    "is every core)")
         ->check(CLI::Range(1, 256));
+    app.add_option("--set", options.settings,
+                   "Set the constant NAME to VALUE: replaces the problem's constant of exactly "
+                   "that name where it stands in the list, or appends it; repeatable")
+        ->allow_extra_args(false)
+        ->check(CLI::Validator(
+            [](const std::string& setting) {
+                return IsSetting(setting) ? std::string()
+                                          : "'" + setting +
+                                                "' is not NAME=VALUE with a NAME of a letter "
+                                                "followed by letters and digits";
+            },
+            "NAME=VALUE"));
     app.add_option("FILE", options.file, "A problem file (.vtl) saved by the calculator")
         ->required();
 }

@@ -4,12 +4,14 @@
 #include <CLI/CLI.hpp>
 
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
 struct SolverOptions {
     bool json = false;
-    int threads = 0; // 0: every core
+    int threads = 0;                   // 0: every core
+    std::vector<std::string> settings; // NAME=VALUE, in the order given
     std::string file;
 };
 

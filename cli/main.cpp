@@ -1,5 +1,6 @@
 // vantrel-solve: computes the integral of a problem file on the calculator's engine.
 #include "cli/Options.h"
+#include "cli/Settings.h"
 #include "cli/Solver.h"
 #include "engine/NumberText.h"
 #include "io/ProblemFile.h"
@@ -39,7 +40,7 @@ int main(int argc, char** argv) {
     }
 
     const std::string& path = options.file;
-    const vantrel::ReadOutcome file = vantrel::ReadProblemFile(path);
+    vantrel::ReadOutcome file = vantrel::ReadProblemFile(path);
     if (file.status != vantrel::ReadOutcome::Status::Ok) {
         const std::string reason = file.status == vantrel::ReadOutcome::Status::Incompatible
                                        ? "Incompatible file"
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    for (const std::string& setting : options.settings)
+        vantrel::ApplySetting(file.problem.constants, setting);
     StderrReporter reporter;
     const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, options.threads);
     if (result.value) {

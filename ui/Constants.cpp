@@ -1,7 +1,7 @@
 // The frame of user constants: the table ConsText and the list of cboConstants change together.
 #include "ui/frmVantrel.h"
 
-#include "ui/ConstantTable.h"
+#include "io/ConstantTable.h"
 
 #include <QComboBox>
 #include <QPushButton>

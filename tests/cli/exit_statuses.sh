@@ -26,6 +26,11 @@ out=$("$solve" --threads 1 "$examples/triple.vtl") || fail "--threads 1 exit $?"
 "$solve" --threads 0 "$examples/triple.vtl" 2>/dev/null
 [ $? -eq 2 ] || fail "--threads 0 must exit 2"
 
+out=$("$solve" --set a=3 "$examples/triple.vtl") || fail "--set exit $?"
+[ "$out" = "2.5" ] || fail "--set a=3 printed '$out'"
+"$solve" --set 1a=3 "$examples/triple.vtl" 2>/dev/null
+[ $? -eq 2 ] || fail "--set with a bad name must exit 2"
+
 "$solve" 2>/dev/null
 [ $? -eq 2 ] || fail "no file must exit 2"
 "$solve" "$work/missing.vtl" 2>"$work/err"

@@ -1,4 +1,4 @@
-#include "ui/ConstantTable.h"
+#include "io/ConstantTable.h"
 
 #include "io/ProblemFile.h"
 
