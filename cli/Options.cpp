@@ -6,16 +6,22 @@ namespace vantrel {
 
 void DescribeOptions(CLI::App& app, SolverOptions& options) {
     app.name("vantrel-solve");
-    app.description("Computes the integral of a problem file saved by the calculator and prints "
-                    "its value in the calculator's number format.");
-    app.footer("Exit status: 0 when computed; 1 when the computation failed (its reports go to "
-               "standard error); 2 for a usage error or an unreadable file.");
+    app.description("Computes the integral of each problem file saved by the calculator, in the "
+                    "order given, and prints one line for each: its value in the calculator's "
+                    "number format. A file that cannot be read or computed gives no line there: "
+                    "its name and its failure go to standard error, after the reports the "
+                    "window would show.");
+    app.footer("Exit status: the highest of the files': 0 computed; 1 the computation failed; 2 "
+               "the file cannot be read. A usage error is 2 before any file is read.");
     app.set_version_flag("--version", std::string("vantrel-solve ") + VANTREL_VERSION,
                          "Print the version and exit");
     app.add_flag("--json", options.json,
-                 "Print one JSON object: value (the double), display (the calculator's text), "
-                 "evaluations and seconds; after a failure an error object with the first "
-                 "failure's number, source and description");
+                 "Print one JSON object per file, one per line, each with file; when computed: "
+                 "value (the double), display (the calculator's text), evaluations, seconds, "
+                 "difference (the outermost level's last |estimate - previous estimate|) and "
+                 "subintervals (each level's final count, the innermost first); else error, "
+                 "an object with the first failure's number, source and description (only a "
+                 "description when the file cannot be read)");
     app.add_option("--threads", options.threads,
                    "Threads for the computation, 1 to 256 (1 computes sequentially; the default "
                    "is every core)")
@@ -32,7 +38,7 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                                                 "followed by letters and digits";
             },
             "NAME=VALUE"));
-    app.add_option("FILE", options.file, "A problem file (.vtl) saved by the calculator")
+    app.add_option("FILE", options.files, "Problem files (.vtl) saved by the calculator")
         ->required();
 }
 

@@ -12,7 +12,7 @@ struct SolverOptions {
     bool json = false;
     int threads = 0;                   // 0: every core
     std::vector<std::string> settings; // NAME=VALUE, in the order given
-    std::string file;
+    std::vector<std::string> files;    // solved in this order
 };
 
 // Declares every option with its help text on app, which fills options when it parses.

@@ -6,6 +6,7 @@
 #include "engine/ScriptErrorReport.h"
 
 #include <chrono>
+#include <cmath>
 
 namespace vantrel {
 
@@ -78,7 +79,10 @@ SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.evaluations = integrator.Evaluations();
     if (ierr == 0) {
-        result.value = d.Integ[d.Level - 1];
+        const auto outer = static_cast<std::size_t>(d.Order - 1);
+        result.value = d.Integ[outer];
+        result.difference = std::fabs(d.Integ[outer] - d.PrevInteg[outer]);
+        result.subintervals = d.NSub;
         return result;
     }
     reports.Note(ierr, SystemSource, StandardDescription(ierr));

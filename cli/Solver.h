@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -22,6 +23,10 @@ struct SolveResult {
     bool reported = false;       // a report was shown for the failure
     uint64_t evaluations = 0;
     double seconds = 0; // computing time
+    // When computed: the outermost level's last |estimate - previous estimate|, the one that
+    // ended its refinement, and each level's subintervals at its last visit, level 0 first.
+    double difference = 0;
+    std::vector<int32_t> subintervals;
 };
 
 // Executes the constants in list order, then computes with the file's order, names, limits,

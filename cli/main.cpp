@@ -1,4 +1,4 @@
-// vantrel-solve: computes the integral of a problem file on the calculator's engine.
+// vantrel-solve: computes the integrals of problem files on the calculator's engine.
 #include "cli/Options.h"
 #include "cli/Settings.h"
 #include "cli/Solver.h"
@@ -7,12 +7,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+enum ExitStatus { Computed = 0, ComputationFailed = 1, Unreadable = 2, UsageError = 2 };
 
 // Reports go to standard error: the title, then the text with its CR line breaks.
 class StderrReporter : public vantrel::Reporter {
@@ -26,6 +29,50 @@ public:
     }
 };
 
+void PrintJson(const Json& line) {
+    std::cout << line.dump() << '\n' << std::flush;
+}
+
+int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
+    vantrel::ReadOutcome file = vantrel::ReadProblemFile(path);
+    if (file.status != vantrel::ReadOutcome::Status::Ok) {
+        const std::string reason = file.status == vantrel::ReadOutcome::Status::Incompatible
+                                       ? "Incompatible file"
+                                       : file.reason;
+        std::cerr << path << ": " << reason << '\n';
+        if (options.json) PrintJson({{"file", path}, {"error", {{"description", reason}}}});
+        return Unreadable;
+    }
+    for (const std::string& setting : options.settings)
+        vantrel::ApplySetting(file.problem.constants, setting);
+
+    StderrReporter reporter;
+    const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, options.threads);
+    if (result.value) {
+        if (options.json)
+            PrintJson({{"file", path},
+                       {"value", *result.value},
+                       {"display", vantrel::GeneralNumber(*result.value)},
+                       {"evaluations", result.evaluations},
+                       {"seconds", result.seconds},
+                       {"difference", result.difference},
+                       {"subintervals", result.subintervals}});
+        else
+            std::cout << vantrel::GeneralNumber(*result.value) << '\n' << std::flush;
+        return Computed;
+    }
+    const vantrel::SolveFailure& failure = result.failure;
+    std::cerr << path << ": the computation failed with error " << failure.number << " ("
+              << failure.description << ")\n";
+    if (options.json)
+        PrintJson({{"file", path},
+                   {"error",
+                    {{"number", failure.number},
+                     {"source", failure.source},
+                     {"description", failure.description}}}});
+    return ComputationFailed;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -36,45 +83,10 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // Help and version end with 0; every usage error is 2.
-        return app.exit(e) == 0 ? 0 : 2;
+        return app.exit(e) == 0 ? 0 : UsageError;
     }
-
-    const std::string& path = options.file;
-    vantrel::ReadOutcome file = vantrel::ReadProblemFile(path);
-    if (file.status != vantrel::ReadOutcome::Status::Ok) {
-        const std::string reason = file.status == vantrel::ReadOutcome::Status::Incompatible
-                                       ? "Incompatible file"
-                                       : file.reason;
-        std::cerr << path << ": " << reason << '\n';
-        return 2;
-    }
-
-    for (const std::string& setting : options.settings)
-        vantrel::ApplySetting(file.problem.constants, setting);
-    StderrReporter reporter;
-    const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, options.threads);
-    if (result.value) {
-        if (options.json)
-            std::cout << Json{{"value", *result.value},
-                              {"display", vantrel::GeneralNumber(*result.value)},
-                              {"evaluations", result.evaluations},
-                              {"seconds", result.seconds}}
-                             .dump()
-                      << '\n';
-        else
-            std::cout << vantrel::GeneralNumber(*result.value) << '\n';
-        return 0;
-    }
-    const vantrel::SolveFailure& failure = result.failure;
-    if (!result.reported)
-        std::cerr << "The computation failed without a message: error " << failure.number << " ("
-                  << failure.description << ")\n";
-    if (options.json)
-        std::cout << Json{{"error",
-                           {{"number", failure.number},
-                            {"source", failure.source},
-                            {"description", failure.description}}}}
-                         .dump()
-                  << '\n';
-    return 1;
+    int status = Computed;
+    for (const std::string& path : options.files)
+        status = std::max(status, SolveFile(path, options));
+    return status;
 }

@@ -31,6 +31,18 @@ out=$("$solve" --set a=3 "$examples/triple.vtl") || fail "--set exit $?"
 "$solve" --set 1a=3 "$examples/triple.vtl" 2>/dev/null
 [ $? -eq 2 ] || fail "--set with a bad name must exit 2"
 
+# Several files: one line each, the status the highest of the files'.
+out=$("$solve" "$examples/triple.vtl" "$work/bad.vtl" "$examples/volume.vtl" 2>"$work/err")
+[ $? -eq 1 ] || fail "a failed file among computed ones must exit 1"
+[ "$out" = "$(printf '1.75\n0.333333333333333')" ] || fail "several files printed '$out'"
+grep -q "bad.vtl: the computation failed with error 11" "$work/err" || fail "failure not named"
+out=$("$solve" --json "$examples/triple.vtl" "$work/missing.vtl" 2>/dev/null)
+[ $? -eq 2 ] || fail "an unreadable file among computed ones must exit 2"
+echo "$out" | sed -n 1p | grep -q '^{"file":".*triple.vtl","value":1.75,.*"difference":0.0,"subintervals":\[4,4,4\]}$' ||
+    fail "--json with several files printed '$out'"
+echo "$out" | sed -n 2p | grep -q '^{"file":".*missing.vtl","error":{"description":' ||
+    fail "--json with an unreadable file printed '$out'"
+
 "$solve" 2>/dev/null
 [ $? -eq 2 ] || fail "no file must exit 2"
 "$solve" "$work/missing.vtl" 2>"$work/err"

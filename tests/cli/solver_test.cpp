@@ -53,6 +53,22 @@ ProblemRead Line(const std::string& integrand, const std::string& lower = "0") {
     return p;
 }
 
+// What ended the refinement comes from the computation's own state, whatever the threads.
+TEST(Convergence, DifferenceAndSubintervalsOfTheLastVisit) {
+    ProblemRead p = Line("Sin(30*x)*y");
+    p.order = 2;
+    p.maxError = 1e-9;
+    p.levels = {{"y", "0", "1", 4}, {"x", "0", "3", 16}};
+    Recorder reporter;
+    const SolveResult one = Solve(p, reporter, 1), two = Solve(p, reporter, 2);
+    ASSERT_TRUE(one.value && two.value);
+    EXPECT_GT(one.difference, 0);
+    EXPECT_LT(one.difference, p.maxError);
+    EXPECT_EQ(one.subintervals, (std::vector<int32_t>{4, 2048}));
+    EXPECT_EQ(two.difference, one.difference);
+    EXPECT_EQ(two.subintervals, one.subintervals);
+}
+
 TEST(Failures, ArithmeticInTheIntegrandIsReportedOnce) {
     Recorder reporter;
     const SolveResult result = Solve(Line("1/x"), reporter);
