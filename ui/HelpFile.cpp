@@ -10,6 +10,8 @@ namespace {
 // The #SYSTEM entry: a 32-bit version, then records of a 16-bit code, a 16-bit length and that
 // many bytes of data, all little-endian. Code 2 holds the default topic, ended by a zero byte.
 constexpr int DefaultTopicCode = 2;
+// No page, picture or style sheet comes near this size; a larger entry means a damaged file.
+constexpr LONGUINT64 MaxEntrySize = 64 << 20;
 
 int Word(const QByteArray& data, qsizetype at) {
     return static_cast<unsigned char>(data[at]) | static_cast<unsigned char>(data[at + 1]) << 8;
@@ -25,7 +27,8 @@ HelpFile::~HelpFile() {
 std::optional<QByteArray> HelpFile::Read(const QString& path) const {
     chmUnitInfo unit{};
     if (!file_ ||
-        chm_resolve_object(file_, path.toUtf8().constData(), &unit) != CHM_RESOLVE_SUCCESS)
+        chm_resolve_object(file_, path.toUtf8().constData(), &unit) != CHM_RESOLVE_SUCCESS ||
+        unit.length > MaxEntrySize)
         return std::nullopt;
     QByteArray data(static_cast<qsizetype>(unit.length), Qt::Uninitialized);
     LONGINT64 got = chm_retrieve_object(file_, &unit, reinterpret_cast<unsigned char*>(data.data()),
@@ -39,8 +42,10 @@ QString HelpFile::DefaultTopic() const {
     for (qsizetype at = 4; at + 4 <= system.size();) {
         const int code = Word(system, at);
         const int length = Word(system, at + 2);
-        if (code == DefaultTopicCode && at + 4 + length <= system.size())
-            return u'/' + QString::fromUtf8(system.mid(at + 4, length).constData());
+        if (code == DefaultTopicCode && at + 4 + length <= system.size()) {
+            const QString topic = QString::fromUtf8(system.mid(at + 4, length).constData());
+            if (!topic.isEmpty()) return u'/' + topic;
+        }
         at += 4 + length;
     }
     return QStringLiteral("/index.html");
