@@ -82,20 +82,25 @@ private slots:
         const HelpFile file(HelpFilePath());
         QVERIFY(file.IsOpen());
         QCOMPARE(file.DefaultTopic(), QString("/index.html"));
-        const QByteArray contents = file.Read("/vantrel.hhc").value_or(QByteArray());
-        const QStringList pages = Targets(contents, "name=\"Local\" value=\"([^\"]+)\"");
-        QVERIFY(pages.size() >= 13);
-        for (const QString& page : pages) {
-            const std::optional<QByteArray> text = file.Read('/' + page);
-            QVERIFY2(text && !text->isEmpty(), qPrintable(page));
-            for (const QString& link : Targets(*text, "href=\"([^\"]+)\"")) {
-                const QStringList parts = link.split('#');
-                const std::optional<QByteArray> target = file.Read('/' + parts[0]);
-                QVERIFY2(target, qPrintable(page + " links to " + link));
-                if (parts.size() > 1)
-                    QVERIFY2(target->contains("name=\"" + parts[1].toUtf8() + '"'),
-                             qPrintable(page + " links to " + link));
-            }
+        // The page of a link, "page.html" or "page.html#anchor", with the anchor in it.
+        auto pageOf = [&file](const QString& link) -> std::optional<QByteArray> {
+            const QStringList parts = link.split('#');
+            const std::optional<QByteArray> page = file.Read('/' + parts[0]);
+            if (!page || page->isEmpty()) return std::nullopt;
+            if (parts.size() > 1 && !page->contains("name=\"" + parts[1].toUtf8() + '"'))
+                return std::nullopt;
+            return page;
+        };
+        // The contents and the index, whose entries a viewer opens like links.
+        const QByteArray sitemaps = file.Read("/vantrel.hhc").value_or(QByteArray()) +
+                                    file.Read("/vantrel.hhk").value_or(QByteArray());
+        const QStringList entries = Targets(sitemaps, "name=\"Local\" value=\"([^\"]+)\"");
+        QVERIFY(entries.size() >= 50);
+        for (const QString& entry : entries) {
+            const std::optional<QByteArray> page = pageOf(entry);
+            QVERIFY2(page, qPrintable(entry));
+            for (const QString& link : Targets(*page, "href=\"([^\"]+)\""))
+                QVERIFY2(pageOf(link), qPrintable(entry + " links to " + link));
         }
     }
 };
