@@ -67,6 +67,7 @@ private slots:
         file.close();
 
         CompiledHelpViewer viewer;
+        viewer.Open(HelpFilePath());
         for (const QString& path : {missing, garbage}) {
             viewer.Open(path);
             QTextBrowser* help = HelpWindow();
@@ -76,6 +77,7 @@ private slots:
         }
         viewer.Open(HelpFilePath()); // the same window shows the good file again
         QCOMPARE(HelpWindow()->source(), QUrl("chm:/index.html"));
+        QVERIFY(HelpWindow()->toPlainText().contains("Using the calculator"));
     }
 
     void everyPageAndLinkOfTheContentsIsInTheFile() {
