@@ -1,14 +1,14 @@
 // Opening the help file at its default topic. This platform has no compiled-help viewer, so the
-// help pages are built into the program and shown in a window of its own, which stays open
+// program reads the file itself and shows its pages in a window of its own, which stays open
 // beside the main window; the command returns at once.
 #pragma once
 
 #include <QPointer>
 #include <QString>
 
-class QTextBrowser;
-
 namespace vantrel {
+
+class HelpBrowser;
 
 class HelpViewer {
 public:
@@ -16,17 +16,17 @@ public:
     virtual void Open(const QString& path) = 0;
 };
 
-class BuiltInHelpViewer : public HelpViewer {
+class CompiledHelpViewer : public HelpViewer {
 public:
-    ~BuiltInHelpViewer() override;
-    // The pages are built in, so the path only names the help file as the platform would.
+    ~CompiledHelpViewer() override;
+    // Shows the file's default topic; a missing or unreadable file is shown as a page naming it.
     void Open(const QString& path) override;
 
 private:
-    QPointer<QTextBrowser> window_;
+    QPointer<HelpBrowser> window_;
 };
 
-// The help file: vantrel.chm in the folder of the executable.
+// The help file: vantrel.chm in the folder of the executable (symbolic links resolved).
 QString HelpFilePath();
 
 } // namespace vantrel

@@ -106,7 +106,7 @@ QLabel* LevelLabel(QWidget& parent, const QString& name, const char* tip) {
 
 frmVantrel::frmVantrel(Dimension& dim, QWidget* parent)
     : QMainWindow(parent), dim_(dim), ownReporter_(std::make_unique<MessageBoxReporter>(this)),
-      ownHelpViewer_(std::make_unique<BuiltInHelpViewer>()), reporter_(ownReporter_.get()),
+      ownHelpViewer_(std::make_unique<CompiledHelpViewer>()), reporter_(ownReporter_.get()),
       helpViewer_(ownHelpViewer_.get()), endProgram_([] { QCoreApplication::quit(); }) {
     setObjectName(QStringLiteral("frmVantrel"));
     setWindowTitle(QString::fromUtf8(AppTitle));

@@ -3,7 +3,6 @@
 #include "WindowFixture.h"
 
 #include "ui/Fonts.h"
-#include "ui/HelpViewer.h"
 #include "ui/Look.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
@@ -18,7 +17,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBrowser>
 
 #include <cmath>
 
@@ -201,20 +199,6 @@ private slots:
         w->mnuHelp->trigger();
         QCOMPARE(shown->help.opened,
                  std::vector<QString>{QCoreApplication::applicationDirPath() + "/vantrel.chm"});
-    }
-
-    void builtInHelpShowsTheContentsAndItsPages() {
-        BuiltInHelpViewer viewer;
-        viewer.Open(HelpFilePath());
-        viewer.Open(HelpFilePath()); // one window, raised again
-        QList<QTextBrowser*> windows;
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->objectName() == "helpViewer" && window->isVisible())
-                windows << qobject_cast<QTextBrowser*>(window);
-        QCOMPARE(windows.size(), 1);
-        QVERIFY(windows[0] && windows[0]->toPlainText().contains("Entering a problem"));
-        windows[0]->setSource(QUrl("qrc:/help/expressions.html"));
-        QVERIFY(!windows[0]->toPlainText().isEmpty());
     }
 
     void aboutShowsTheNoticesAndAppendsWhileOpen() {
