@@ -22,6 +22,9 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                  "subintervals (each level's final count, the innermost first); else error, "
                  "an object with the first failure's number, source and description (only a "
                  "description when the file cannot be read)");
+    app.add_flag("--quiet", options.quiet,
+                 "Show no progress bar (otherwise shown on standard error when it is a terminal "
+                 "and a computation runs over half a second)");
     app.add_option("--threads", options.threads,
                    "Threads for the computation, 1 to 256 (1 computes sequentially; the default "
                    "is every core)")
