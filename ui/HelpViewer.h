@@ -26,7 +26,7 @@ private:
     QPointer<QTextBrowser> window_;
 };
 
-// The help file: vantrel.chm in the folder of the executable.
+// The help file: vantrel.chm in the folder of the executable, links resolved.
 QString HelpFilePath();
 
 } // namespace vantrel
