@@ -48,8 +48,9 @@ std::unique_ptr<vantrel::ProgressBar> TerminalBar(const vantrel::SolverOptions& 
     return std::make_unique<vantrel::ProgressBar>(std::cerr, columns);
 }
 
+// File names and the problem's texts are bytes, not always UTF-8: what is not becomes U+FFFD.
 void PrintJson(const Json& line) {
-    std::cout << line.dump() << '\n' << std::flush;
+    std::cout << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n' << std::flush;
 }
 
 int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
