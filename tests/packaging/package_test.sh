@@ -5,6 +5,7 @@
 build=$1
 examples=$2
 has_help=$3 # 1 when the build makes vantrel.chm
+libdir=$4   # the executables' folder below /usr
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
@@ -23,12 +24,13 @@ done
 root="$work/root"
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
 for program in vantrel vantrel-solve; do
-    [ "$(readlink "$root/usr/bin/$program")" = "../lib/vantrel/$program" ] ||
-        fail "/usr/bin/$program is not a link to ../lib/vantrel/$program"
-    [ -x "$root/usr/lib/vantrel/$program" ] || fail "no executable /usr/lib/vantrel/$program"
+    [ -L "$root/usr/bin/$program" ] || fail "/usr/bin/$program is not a link"
+    [ "$(readlink -f "$root/usr/bin/$program")" = "$(readlink -f "$root/usr/$libdir/$program")" ] ||
+        fail "/usr/bin/$program is not a link to /usr/$libdir/$program"
+    [ -x "$root/usr/$libdir/$program" ] || fail "no executable /usr/$libdir/$program"
 done
 if [ "$has_help" = 1 ]; then
-    [ -f "$root/usr/lib/vantrel/vantrel.chm" ] || fail "vantrel.chm is not beside the calculator"
+    [ -f "$root/usr/$libdir/vantrel.chm" ] || fail "vantrel.chm is not beside the calculator"
 fi
 out=$("$root/usr/bin/vantrel-solve" "$examples/triple.vtl") || fail "unpacked solver exit $?"
 [ "$out" = "1.75" ] || fail "unpacked solver printed '$out'"
