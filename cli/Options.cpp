@@ -12,7 +12,7 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                     "its name and its failure go to standard error, after the reports the "
                     "window would show.");
     app.footer("Exit status: the highest of the files': 0 computed; 1 the computation failed; 2 "
-               "the file cannot be read. A usage error is 2 before any file is read.");
+               "the file cannot be read. A usage error is 2 before any file is read.\n");
     app.set_version_flag("--version", std::string("vantrel-solve ") + VANTREL_VERSION,
                          "Print the version and exit");
     app.add_flag("--json", options.json,
@@ -22,13 +22,18 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                  "subintervals (each level's final count, the innermost first); else error, "
                  "an object with the first failure's number, source and description (only a "
                  "description when the file cannot be read)");
+    app.add_flag("--quiet", options.quiet,
+                 "Show no progress bar (otherwise shown on standard error when it is a terminal "
+                 "and a computation runs over half a second)");
     app.add_option("--threads", options.threads,
                    "Threads for the computation, 1 to 256 (1 computes sequentially; the default "
                    "is every core)")
-        ->check(CLI::Range(1, 256));
+        ->type_name("N")
+        ->check(CLI::Range(1, 256).description(""));
     app.add_option("--set", options.settings,
                    "Set the constant NAME to VALUE: replaces the problem's constant of exactly "
                    "that name where it stands in the list, or appends it; repeatable")
+        ->type_name("NAME=VALUE")
         ->allow_extra_args(false)
         ->check(CLI::Validator(
             [](const std::string& setting) {
@@ -37,8 +42,9 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                                                 "' is not NAME=VALUE with a NAME of a letter "
                                                 "followed by letters and digits";
             },
-            "NAME=VALUE"));
+            ""));
     app.add_option("FILE", options.files, "Problem files (.vtl) saved by the calculator")
+        ->type_name("")
         ->required();
 }
 

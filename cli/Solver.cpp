@@ -47,7 +47,8 @@ void LoadProblem(Dimension& d, const ProblemRead& problem) {
 
 } // namespace
 
-SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads) {
+SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads,
+                  const SolveProgress& progress) {
     Dimension d;
     ScriptControl engine;
     int32_t ierr = 0;
@@ -72,6 +73,11 @@ SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads) {
     }
     Integrator integrator(d, engine, reports, ierr);
     if (threads > 0) integrator.SetThreads(threads);
+    if (progress)
+        integrator.SetProgressPoll([&](uint64_t evaluations) {
+            progress(integrator.Pass(), evaluations);
+            return false;
+        });
     d.Level = d.Order;
     ierr = 0;
     integrator.Compute();

@@ -1,10 +1,12 @@
 // Solves a problem file without the window, on the same engine, as the Integrate command would.
 #pragma once
 
+#include "engine/OuterPass.h"
 #include "engine/Reporter.h"
 #include "io/ProblemFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,9 +31,13 @@ struct SolveResult {
     std::vector<int32_t> subintervals;
 };
 
+// Called on the computing thread every few milliseconds of computing.
+using SolveProgress = std::function<void(const PassProgress& outerPass, uint64_t evaluations)>;
+
 // Executes the constants in list order, then computes with the file's order, names, limits,
 // minimum subintervals and maximum error. Every report goes to reporter. threads is the number of
 // threads for the computation, 0 for the machine's cores.
-SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads = 0);
+SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads = 0,
+                  const SolveProgress& progress = {});
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 // vantrel-solve: computes the integrals of problem files on the calculator's engine.
 #include "cli/Options.h"
+#include "cli/ProgressBar.h"
 #include "cli/Settings.h"
 #include "cli/Solver.h"
 #include "engine/NumberText.h"
@@ -9,7 +10,11 @@
 
 #include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,17 +25,32 @@ enum ExitStatus { Computed = 0, ComputationFailed = 1, Unreadable = 2, UsageErro
 // Reports go to standard error: the title, then the text with its CR line breaks.
 class StderrReporter : public vantrel::Reporter {
 public:
+    explicit StderrReporter(vantrel::ProgressBar* bar) : bar_(bar) {}
     vantrel::MsgResult Show(const vantrel::Message& message) override {
+        if (bar_) bar_->Clear();
         std::string text = message.text;
         for (char& c : text)
             if (c == '\r') c = '\n';
         std::cerr << message.title << '\n' << text << '\n';
         return vantrel::MsgResult::OK;
     }
+
+private:
+    vantrel::ProgressBar* bar_;
 };
 
+// A progress bar for standard error when it is a terminal and progress is wanted.
+std::unique_ptr<vantrel::ProgressBar> TerminalBar(const vantrel::SolverOptions& options) {
+    if (options.quiet || !isatty(STDERR_FILENO)) return nullptr;
+    winsize size{};
+    const int columns =
+        ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+    return std::make_unique<vantrel::ProgressBar>(std::cerr, columns);
+}
+
+// File names and the problem's texts are bytes, not always UTF-8: what is not becomes U+FFFD.
 void PrintJson(const Json& line) {
-    std::cout << line.dump() << '\n' << std::flush;
+    std::cout << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n' << std::flush;
 }
 
 int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
@@ -46,8 +66,16 @@ int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
     for (const std::string& setting : options.settings)
         vantrel::ApplySetting(file.problem.constants, setting);
 
-    StderrReporter reporter;
-    const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, options.threads);
+    const std::unique_ptr<vantrel::ProgressBar> bar = TerminalBar(options);
+    StderrReporter reporter(bar.get());
+    vantrel::SolveProgress progress;
+    if (bar)
+        progress = [&](const vantrel::PassProgress& pass, uint64_t evaluations) {
+            bar->Update(pass, evaluations);
+        };
+    const vantrel::SolveResult result =
+        vantrel::Solve(file.problem, reporter, options.threads, progress);
+    if (bar) bar->Clear();
     if (result.value) {
         if (options.json)
             PrintJson({{"file", path},

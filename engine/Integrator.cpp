@@ -102,6 +102,7 @@ void Integrator::ComputeAhead() {
 
 Integrator::Outcome Integrator::RunScheme(Reporter& reporter) {
     BooleScheme<Integrator> scheme(d_, *this);
+    outerPass_.Reset();
     try {
         scheme.Compute();
         return Outcome::Done;
@@ -154,6 +155,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     if (level == d_.Order - 1) {
         innerAhead_ = d_.Order >= 3 && points.size() < static_cast<std::size_t>(threads_);
         if (innerAhead_) return;
+        outerPass_.BeginAhead(d_, points.size());
     }
     aheadLevel_ = level;
     const auto L = static_cast<std::size_t>(level);
@@ -180,6 +182,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
             aheadValues_[i].value = scheme.Value(level, points[i]);
             aheadValues_[i].recorded = worker.recorded;
             aheadValues_[i].ok = true;
+            if (level == d_.LastLevel) outerPass_.DoneAhead();
         } catch (...) {
             // evaluated again in order, where its failure is reported as it would be
         }
@@ -187,6 +190,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
 }
 
 bool Integrator::TakeAhead(int level, double x, double& value) {
+    if (level == d_.LastLevel) outerPass_.Visit(d_, x);
     if (!parallel_ || level != aheadLevel_ || aheadNext_ >= aheadPoints_.size() ||
         std::bit_cast<uint64_t>(aheadPoints_[aheadNext_]) != std::bit_cast<uint64_t>(x))
         return false;

@@ -12,6 +12,7 @@
 
 #include "engine/Dimension.h"
 #include "engine/Evaluation.h"
+#include "engine/OuterPass.h"
 #include "engine/PointPool.h"
 #include "engine/Progress.h"
 #include "engine/Reporter.h"
@@ -44,6 +45,8 @@ public:
 
     // Integrand evaluations made by this integrator so far, on all threads.
     uint64_t Evaluations() const;
+    // The outermost level's pass under way; read it on the computing thread, from the poll.
+    PassProgress Pass() const { return outerPass_.Current(); }
 
     // The evaluation policy of the scheme.
     void SetVars() { main_.SetVars(); }
@@ -76,6 +79,7 @@ private:
     Reporter& reporter_;
     int32_t& ierr_;
     Progress progress_;
+    OuterPass outerPass_;
     Evaluation main_;
     int threads_;
     bool parallel_ = false;

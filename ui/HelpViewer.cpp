@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -65,7 +66,11 @@ void CompiledHelpViewer::Open(const QString& path) {
 }
 
 QString HelpFilePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vantrel.chm"));
+    // Started through a link (/usr/bin/vantrel), the folder is the one of the link's target.
+    const QFileInfo executable(QCoreApplication::applicationFilePath());
+    const QString folder =
+        executable.exists() ? executable.canonicalPath() : QCoreApplication::applicationDirPath();
+    return QDir(folder).filePath(QStringLiteral("vantrel.chm"));
 }
 
 } // namespace vantrel

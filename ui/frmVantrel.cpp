@@ -1,6 +1,7 @@
 #include "ui/frmVantrel.h"
 
 #include "engine/ScriptEnvironment.h"
+#include "ui/AppIcon.h"
 #include "ui/FileDialog.h"
 #include "ui/FocusGuard.h"
 #include "ui/Fonts.h"
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -29,16 +29,6 @@ namespace vantrel {
 
 namespace {
 constexpr int InitialLevels = 3;
-
-QIcon WindowIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(colour::Cyan);
-    QPainter painter(&pixmap);
-    painter.setPen(colour::Red);
-    painter.setFont(SymbolFont(20));
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, IntegralSign());
-    return QIcon(pixmap);
-}
 
 template <typename Widget> Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -110,7 +100,7 @@ frmVantrel::frmVantrel(Dimension& dim, QWidget* parent)
       helpViewer_(ownHelpViewer_.get()), endProgram_([] { QCoreApplication::quit(); }) {
     setObjectName(QStringLiteral("frmVantrel"));
     setWindowTitle(QString::fromUtf8(AppTitle));
-    setWindowIcon(WindowIcon());
+    setWindowIcon(QIcon(QPixmap::fromImage(AppIconImage(32))));
     setFont(SansSerifFont(8.25));
 
     auto* client = new QWidget(this);

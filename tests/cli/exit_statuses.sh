@@ -43,6 +43,11 @@ echo "$out" | sed -n 1p | grep -q '^{"file":".*triple.vtl","value":1.75,.*"diffe
 echo "$out" | sed -n 2p | grep -q '^{"file":".*missing.vtl","error":{"description":' ||
     fail "--json with an unreadable file printed '$out'"
 
+# A file name that is not UTF-8 is written with a replacement character.
+cp "$examples/triple.vtl" "$work/$(printf 'caf\351').vtl"
+out=$("$solve" --json "$work/$(printf 'caf\351').vtl") || fail "a Latin-1 file name: exit $?"
+echo "$out" | grep -q "caf$(printf '\357\277\275').vtl\",\"value\":1.75," || fail "printed '$out'"
+
 "$solve" 2>/dev/null
 [ $? -eq 2 ] || fail "no file must exit 2"
 "$solve" "$work/missing.vtl" 2>"$work/err"
