@@ -16,8 +16,10 @@ void IntegralSignLabel::paintEvent(QPaintEvent*) {
     glyph.addText(0, 0, font(), text());
     const QRectF outline = glyph.boundingRect();
     if (outline.isEmpty()) return;
-    // One pixel of air on each side keeps neighbouring signs of the row apart.
-    const QRectF box = QRectF(contentsRect()).adjusted(1, 1, -1, -1);
+    // The part of the box on screen (the limits frame reaches past the window's left edge), with
+    // one pixel of air on each side that keeps neighbouring signs of the row apart.
+    const QRect shown = contentsRect() & visibleRegion().boundingRect();
+    const QRectF box = QRectF(shown.isEmpty() ? contentsRect() : shown).adjusted(1, 1, -1, -1);
     const double sx = std::min(1.0, box.width() / outline.width());
     const double sy = std::min(1.0, box.height() / outline.height());
 
