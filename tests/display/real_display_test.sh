@@ -20,7 +20,7 @@ mkdir -p "$work/home"
 failures=0
 pids=()
 
-for tool in Xvfb openbox xdotool import convert tesseract localedef; do
+for tool in Xvfb openbox xdotool import convert compare tesseract localedef; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/setup" >&2; exit 1; }
 done
 
@@ -156,6 +156,19 @@ check_readings() {
   ((i == ${#crops[@]})) || fail "read $i of ${#crops[@]} texts"
 }
 
+# The menu bar (the strip above the client area, File and Help) shows an item highlighted.
+expect_menu_highlight() { # what idle-shot shot
+  local changed strip=70x16+$cx+$((cy - 17))
+  convert "$2" -crop "$strip" +repage "$work/bar-idle.png"
+  convert "$3" -crop "$strip" +repage "$work/bar.png"
+  changed=$(compare -metric AE "$work/bar-idle.png" "$work/bar.png" null: 2>&1)
+  if [[ $changed =~ ^[0-9]+$ ]] && ((changed > 100)); then
+    pass "$1 highlights the menu bar"
+  else
+    fail "$1 shows nothing on the menu bar ($changed pixels changed)"
+  fi
+}
+
 # An integral sign fills its box top to bottom at about 48 pt and no stroke is cut at the box's
 # edges: the ink keeps off its left and right columns. x y w h are the box's part on screen.
 expect_whole_sign() { # what file x y w h
@@ -193,14 +206,20 @@ fi
 
 # The main window, found once it shows its cyan client area (the splash has gone by then).
 if find_client && wid=$(wait_window '^Vantrel Integration$' 5); then
-  # F10 puts the focus on the menu bar; Down opens File.
-  xdotool key F10 Down
-  sleep 0.4
-  file=$(shot f10-file-menu)
-  expect_text "File menu after F10" "$file" 10 0 105 22 "Open"
+  # F10 and a lone Alt highlight File on the menu bar; Down opens it.
+  idle=$(shot menu-bar-idle)
+  xdotool key F10
+  sleep 0.3
+  expect_menu_highlight "F10" "$idle" "$(shot menu-bar-f10)"
+  xdotool key Down
+  sleep 0.3
+  expect_text "File menu after F10, Down" "$(shot f10-file-menu)" 10 0 105 22 "Open"
   xdotool key Escape Escape
-  # A lone Alt, Right to Help, Enter: the help window opens; it is put aside.
-  xdotool key alt Right Return
+  xdotool key alt
+  sleep 0.3
+  expect_menu_highlight "a lone Alt" "$idle" "$(shot menu-bar-alt)"
+  # Right to Help, Enter: the help window opens; it is put aside.
+  xdotool key Right Return
   if help=$(wait_window 'Help' 5); then
     pass "Alt, Right, Enter opens the help window"
     xdotool windowminimize "$help"
