@@ -46,12 +46,13 @@ export XDG_RUNTIME_DIR=$work/home
 chmod 700 "$work/home"
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { fail "Xvfb did not start"; exit 1; }
-export DISPLAY=:$(cat "$work/display")
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
 openbox --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do [ -e "$work/wm-ready" ] && break; sleep 0.05; done
+for _ in $(seq 200); do [ -e "$work/wm-ready" ] && break; sleep 0.05; done
 [ -e "$work/wm-ready" ] || { fail "openbox did not start"; exit 1; }
 
 # The comma locale; where the system lacks it, a private copy made for this run.
@@ -192,8 +193,10 @@ px() { # twips to pixels, rounded half away from zero
   local t=$(($1))
   if ((t < 0)); then echo $((-((-t * 2 + 15) / 30))); else echo $(((t * 2 + 15) / 30)); fi
 }
-frame_x=$(px -30)                         # the limits frame in the client area
-frame_y=$(px 2700)
+# The design's places in pixels of the client area.
+frame_x=$(px -30) frame_y=$(px 2700)                                  # the limits frame
+sign_w=$(px 240) sign_h=$(px 1050)                                    # a sign's box
+sign_top=$((frame_y + $(px 720))) row_top=$((frame_y + $(px 1890))) # level signs, sign row
 
 # --- start 1: C.UTF-8 ----------------------------------------------------------------------------
 start LC_ALL=C.UTF-8
@@ -240,14 +243,14 @@ if find_client && wid=$(wait_window '^Vantrel Integration$' 5); then
   expect_text "subintervals caption" "$file" 2 $((frame_y + 137)) 112 14 "Min. # of subintervals:"
   expect_text "hint" "$file" $((frame_x + $(px 4400))) $((frame_y + $(px 1980))) 187 59 \
     "Click on an integral sign to edit corresponding limits"
-  expect_whole_sign "sign in the slot" "$file" 0 $((frame_y + $(px 720))) \
-    $(($(px 240) + frame_x)) $(px 1050)
+  # The slot's sign begins left of the window's edge, like the frame.
+  expect_whole_sign "sign in the slot" "$file" 0 "$sign_top" $((sign_w + frame_x)) "$sign_h"
   for j in $(seq 0 9); do
-    expect_whole_sign "sign $j of the row" "$file" $((frame_x + $(px 1800 + 240 * j))) \
-      $((frame_y + $(px 1890))) $(px 240) $(px 1050)
+    expect_whole_sign "sign $j of the row" "$file" $((frame_x + $(px "1800 + 240 * j"))) \
+      "$row_top" "$sign_w" "$sign_h"
   done
   # The leftmost sign is integration number 10.
-  click $((frame_x + $(px 1800) + 8)) $((frame_y + $(px 1890) + 35))
+  click $((frame_x + $(px 1800) + 8)) $((row_top + 35))
   file=$(shot integration10)
   expect_text "browse number" "$file" $((frame_x + $(px 3105) - 5)) $((frame_y + 8)) 265 42 \
     "Integration # 10"
@@ -302,14 +305,11 @@ if question=$(wait_window '^Decimal Comma Warning!$' 8); then
     click $(($(px 3120) + 30)) $(($(px 6000) + 9))
     sleep 0.8
     file=$(shot order3-result)
-    for level in 0 1 2; do
-      left=(4920 1740 0)
-      s=$((frame_x + $(px ${left[level]})))
-      width=$(px 240) height=$(px 1050)
-      ((level == 2)) && width=$(px 255) height=$(px 1170)
-      ((s < 0)) && width=$((width + s)) s=0
-      expect_whole_sign "sign of level $level" "$file" $s $((frame_y + $(px 720))) $width $height
-    done
+    expect_whole_sign "sign of level 0" "$file" $((frame_x + $(px 4920))) "$sign_top" \
+      "$sign_w" "$sign_h"
+    expect_whole_sign "sign of level 1" "$file" $((frame_x + $(px 1740))) "$sign_top" \
+      "$sign_w" "$sign_h"
+    expect_whole_sign "sign of level 2" "$file" 0 "$sign_top" $(($(px 255) + frame_x)) "$(px 1170)"
     expect_text "result of a*b*x with a, b added by Enter and keypad Enter" "$file" \
       $(($(px 4170) + 2)) $(($(px 6000) + 2)) $(($(px 2175) - 4)) $(($(px 285) - 4)) "5.25"
     [ -n "$docs" ] && convert "$file" -trim +repage "$docs/main-window.png"
