@@ -72,6 +72,22 @@ shot() { # name -> path of a new screenshot of the whole screen, numbered in ord
   echo "$file"
 }
 
+# A screenshot once the screen has stopped changing (a blinking text cursor aside).
+settled_shot() { # name -> path
+  local previous current changed
+  sleep 0.2
+  previous=$(shot "$1")
+  for _ in $(seq 20); do
+    sleep 0.1
+    current=$(shot "$1")
+    changed=$(compare -metric AE "$previous" "$current" null: 2>&1)
+    [[ $changed =~ ^[0-9]+$ ]] && ((changed < 40)) && break
+    rm -f "$previous"
+    previous=$current
+  done
+  echo "$current"
+}
+
 start() { # locale settings...: starts the program with them on the xcb platform
   env "$@" QT_QPA_PLATFORM=xcb "$program" >>"$work/program.log" 2>&1 &
   app=$!
@@ -212,15 +228,12 @@ if find_client && wid=$(wait_window '^Vantrel Integration$' 5); then
   # F10 and a lone Alt highlight File on the menu bar; Down opens it.
   idle=$(shot menu-bar-idle)
   xdotool key F10
-  sleep 0.3
-  expect_menu_highlight "F10" "$idle" "$(shot menu-bar-f10)"
+  expect_menu_highlight "F10" "$idle" "$(settled_shot menu-bar-f10)"
   xdotool key Down
-  sleep 0.3
-  expect_text "File menu after F10, Down" "$(shot f10-file-menu)" 10 0 105 22 "Open"
+  expect_text "File menu after F10, Down" "$(settled_shot f10-file-menu)" 10 0 105 22 "Open"
   xdotool key Escape Escape
   xdotool key alt
-  sleep 0.3
-  expect_menu_highlight "a lone Alt" "$idle" "$(shot menu-bar-alt)"
+  expect_menu_highlight "a lone Alt" "$idle" "$(settled_shot menu-bar-alt)"
   # Right to Help, Enter: the help window opens; it is put aside.
   xdotool key Right Return
   if help=$(wait_window 'Help' 5); then
@@ -237,8 +250,7 @@ if find_client && wid=$(wait_window '^Vantrel Integration$' 5); then
   xdotool key Tab ctrl+a
   xdotool type --delay 10 'a,b,c,d,e,f,g,h,i,j'
   xdotool key Tab
-  sleep 0.4
-  file=$(shot order10)
+  file=$(settled_shot order10)
   expect_text "frame caption" "$file" 4 112 90 16 "User constants"
   expect_text "subintervals caption" "$file" 2 $((frame_y + 137)) 112 14 "Min. # of subintervals:"
   expect_text "hint" "$file" $((frame_x + $(px 4400))) $((frame_y + $(px 1980))) 187 59 \
@@ -251,7 +263,7 @@ if find_client && wid=$(wait_window '^Vantrel Integration$' 5); then
   done
   # The leftmost sign is integration number 10.
   click $((frame_x + $(px 1800) + 8)) $((row_top + 35))
-  file=$(shot integration10)
+  file=$(settled_shot integration10)
   expect_text "browse number" "$file" $((frame_x + $(px 3105) - 5)) $((frame_y + 8)) 265 42 \
     "Integration # 10"
   [ -n "$docs" ] && convert "$file" -trim +repage "$docs/browse-mode.png" # the framed window
@@ -303,8 +315,15 @@ if question=$(wait_window '^Decimal Comma Warning!$' 8); then
     xdotool key KP_Enter
     sleep 0.2
     click $(($(px 3120) + 30)) $(($(px 6000) + 9))
-    sleep 0.8
-    file=$(shot order3-result)
+    # The result label gets its text when the computation ends.
+    result_w=$(($(px 2175) - 4)) result_h=$(($(px 285) - 4))
+    result=${result_w}x$result_h+$((cx + $(px 4170) + 2))+$((cy + $(px 6000) + 2))
+    for _ in $(seq 50); do
+      file=$(shot order3-result)
+      convert "$file" -crop "$result" +repage "$work/result.png"
+      (($(count_colour "$work/result.png" '#FFFFC0') < result_w * result_h - 20)) && break
+      sleep 0.2
+    done
     expect_whole_sign "sign of level 0" "$file" $((frame_x + $(px 4920))) "$sign_top" \
       "$sign_w" "$sign_h"
     expect_whole_sign "sign of level 1" "$file" $((frame_x + $(px 1740))) "$sign_top" \
