@@ -18,8 +18,9 @@ std::function<void()> SelectsAll(QLineEdit* field) {
     return [field] { field->selectAll(); };
 }
 
-// Takes Enter from a text line for a handler of its own; the combo box would otherwise hand the
-// key back to its line a second time.
+// Takes Enter and keypad Enter for a handler of its own. An editable combo box keeps the focus
+// itself (its text line is only its proxy) and passes keys to the line by a direct call, which
+// no filter on the line sees; so the filter sits on the combo box.
 class EnterFilter : public QObject {
 public:
     EnterFilter(QObject* parent, std::function<void()> entered)
@@ -69,7 +70,7 @@ void frmVantrel::WireEntryHandlers() {
         selectedConstant_ = -1;
         cboConstants_Change();
     });
-    cboConstants->lineEdit()->installEventFilter(
+    cboConstants->installEventFilter(
         new EnterFilter(cboConstants, [this] { cboConstants_KeyPress(13); }));
     connect(cboConstants, &QComboBox::activated, this,
             [this](int index) { selectedConstant_ = index; });

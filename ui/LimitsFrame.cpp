@@ -3,6 +3,7 @@
 #include "ui/frmVantrel.h"
 
 #include "engine/NumberText.h"
+#include "ui/IntegralSignLabel.h"
 #include "ui/LimitsLayout.h"
 #include "ui/Look.h"
 #include "ui/Twips.h"
@@ -61,6 +62,7 @@ void frmVantrel::PlaceLevel(int L) {
         lblIntSign[L]->move(TwipsRect(s, SignTop, 0, 0).topLeft());
         PlaceTwips(*lblSubintervals[L], column.VariableLeft(), SubintervalsCaptionTop,
                    SubintervalsCaptionWidth, SubintervalsCaptionHeight);
+        WidenToText(*lblSubintervals[L]);
     }
 }
 
@@ -83,10 +85,9 @@ void frmVantrel::SetUpBrowse() {
     const int n = dim_.Order;
     QLabel& model = *lblClickSign[0];
     for (int j = static_cast<int>(lblClickSign.size()); j < n; ++j) {
-        auto* sign = new QLabel(model.text(), model.parentWidget());
+        auto* sign = new IntegralSignLabel(model.parentWidget());
         sign->setObjectName(QStringLiteral("lblClickSign(%1)").arg(j));
         sign->setFont(model.font());
-        sign->setAlignment(model.alignment());
         sign->setPalette(model.palette());
         sign->setToolTip(model.toolTip());
         sign->resize(model.size());
@@ -121,6 +122,7 @@ int frmVantrel::CurrentIntegrationNumber() const {
 void frmVantrel::MarkCurrentSign(int k) {
     const int n = dim_.Order;
     lblIntegNum->setText(QString::number(k));
+    WidenToText(*lblIntegNum);
     for (int j = 0; j < n; ++j)
         SetTextColour(*lblClickSign[j], colour::Black);
     SetTextColour(*lblClickSign[n - k], colour::Red);

@@ -1,5 +1,6 @@
 #include "ui/Twips.h"
 
+#include <QLabel>
 #include <QWidget>
 #include <cmath>
 
@@ -16,6 +17,12 @@ QRect TwipsRect(int left, int top, int width, int height) {
 
 void PlaceTwips(QWidget& widget, int left, int top, int width, int height) {
     widget.setGeometry(TwipsRect(left, top, width, height));
+}
+
+void WidenToText(QLabel& label) {
+    const int needed = label.fontMetrics().horizontalAdvance(label.text()) +
+                       2 * (label.frameWidth() + label.margin());
+    if (needed > label.width()) label.resize(needed, label.height());
 }
 
 } // namespace vantrel

@@ -4,6 +4,7 @@
 
 #include <QRect>
 
+class QLabel;
 class QWidget;
 
 namespace vantrel {
@@ -14,5 +15,9 @@ inline constexpr int TwipsPerPixel = 15;
 int TwipsToPixels(int twips);
 QRect TwipsRect(int left, int top, int width, int height);
 void PlaceTwips(QWidget& widget, int left, int top, int width, int height);
+
+// Widens a label whose text needs more room in the platform's face than its designed box gives;
+// left edge, top and height stay.
+void WidenToText(QLabel& label);
 
 } // namespace vantrel

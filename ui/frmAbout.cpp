@@ -23,6 +23,7 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frameless
 
 void frmAbout::Print(const QString& line) {
     lines_.append(line);
+    painted_ = false;
     update();
 }
 
@@ -41,6 +42,7 @@ void frmAbout::paintEvent(QPaintEvent*) {
         painter.drawText(0, top + metrics.ascent(), line);
         top += metrics.height();
     }
+    painted_ = true;
 }
 
 void frmAbout::mousePressEvent(QMouseEvent* event) {

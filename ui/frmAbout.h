@@ -18,6 +18,8 @@ public:
     // Writes the ten notice lines.
     void PrintNotices();
     const QStringList& Lines() const { return lines_; }
+    // True once the window has been painted with the lines it holds at that moment.
+    bool Painted() const { return painted_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -27,6 +29,7 @@ private:
     void Form_Click();
 
     QStringList lines_;
+    bool painted_ = false;
 };
 
 } // namespace vantrel

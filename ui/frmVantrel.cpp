@@ -2,11 +2,14 @@
 
 #include "engine/ScriptEnvironment.h"
 #include "ui/AppIcon.h"
+#include "ui/CaptionedFrame.h"
 #include "ui/FileDialog.h"
 #include "ui/FocusGuard.h"
 #include "ui/Fonts.h"
 #include "ui/HelpViewer.h"
+#include "ui/IntegralSignLabel.h"
 #include "ui/Look.h"
+#include "ui/MenuKeys.h"
 #include "ui/MessageBoxReporter.h"
 #include "ui/Printer.h"
 #include "ui/Twips.h"
@@ -24,6 +27,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -67,19 +73,37 @@ QPushButton* Button(QWidget& parent, const char* name, const char* caption, cons
 }
 
 QGroupBox* Frame(QWidget& parent, const char* name, const char* caption) {
-    auto* frame = Named(new QGroupBox(QString::fromUtf8(caption), &parent), name);
+    auto* frame = Named(new CaptionedFrame(QString::fromUtf8(caption), &parent), name);
     frame->setFont(SansSerifFont(8.25, true));
     SetBackColour(*frame, colour::Cyan);
     return frame;
 }
 
 QLabel* SignLabel(QWidget& parent, const QString& name, const QColor& colour) {
-    auto* sign = new QLabel(IntegralSign(), &parent);
+    auto* sign = new IntegralSignLabel(&parent);
     sign->setObjectName(name);
     sign->setFont(SymbolFont(48));
-    sign->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetTextColour(*sign, colour);
     return sign;
+}
+
+// A read-only text box shows its lines as they are, each whole: where the platform's face is wider
+// than the classic one, the size steps down until every line fits the box.
+void FitLinesToBox(QPlainTextEdit& box) {
+    box.setLineWrapMode(QPlainTextEdit::NoWrap);
+    box.document()->setDocumentMargin(1);
+    const QStringList lines = box.toPlainText().split(QLatin1Char('\n'));
+    const int margins = 2 * static_cast<int>(box.document()->documentMargin()) + 1;
+    const QSize room = box.contentsRect().size() - QSize(margins, margins);
+    QFont font = box.font();
+    for (; font.pointSizeF() > 6; font.setPointSizeF(font.pointSizeF() - 0.25)) {
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (widest <= room.width() && lines.size() * metrics.lineSpacing() <= room.height()) break;
+    }
+    box.setFont(font);
 }
 
 // Red bold Verdana labels of a level; designed with a thin border, which loading removes.
@@ -111,6 +135,7 @@ frmVantrel::frmVantrel(Dimension& dim, QWidget* parent)
 
     CreateControls(*client);
     CreateMenus();
+    EnableMenuBarKeys(*this);
     focusGuard_ = new FocusGuard(*this);
     WireFieldHandlers();
     WireEntryHandlers();
@@ -233,6 +258,7 @@ void frmVantrel::CreateLimitsFrame() {
         caption->setObjectName(IndexedName("lblSubintervals", L));
         caption->setFont(SansSerifFont(8.25));
         PlaceTwips(*caption, s + 60, 2070, 1560, 195);
+        WidenToText(*caption);
         lblSubintervals.push_back(caption);
 
         auto* subintervals = EntryField(frame, IndexedName("txtSubintervals", L), "4",
@@ -257,6 +283,7 @@ void frmVantrel::CreateLimitsFrame() {
     lblIntegNum->setFont(SansSerifFont(24, true));
     SetTextColour(*lblIntegNum, colour::Red);
     PlaceTwips(*lblIntegNum, 6105, 150, 270, 555);
+    WidenToText(*lblIntegNum);
 
     auto* sign = SignLabel(frame, IndexedName("lblClickSign", 0), colour::Black);
     sign->setToolTip(QStringLiteral("Click on an integral sign to display corresponding limits"));
@@ -274,6 +301,7 @@ void frmVantrel::CreateLimitsFrame() {
     SetTextColour(*txtClickTip, colour::Red);
     SetFieldColour(*txtClickTip, ToolTipColour());
     PlaceTwips(*txtClickTip, 4400, 1980, 2805, 885);
+    FitLinesToBox(*txtClickTip);
 
     for (QWidget* browse : {static_cast<QWidget*>(cmdNextLim), static_cast<QWidget*>(cmdPrevLim),
                             static_cast<QWidget*>(lblLimits), static_cast<QWidget*>(lblIntegNum),
