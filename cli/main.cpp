@@ -48,9 +48,7 @@ std::string ExactNumber(double value) {
     return text;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Solve(int argc, char** argv) {
     bool json = false;
     int threads = 0;
     const char* path = nullptr;
@@ -113,4 +111,18 @@ int main(int argc, char** argv) {
                   << ", \"source\": " << JsonString(failure.source)
                   << ", \"description\": " << JsonString(failure.description) << "}}\n";
     return 1;
+}
+
+} // namespace
+
+// Whatever goes wrong ends with a message and the status of an unusable input, never an abort.
+int main(int argc, char** argv) {
+    try {
+        return Solve(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "vantrel-solve: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "vantrel-solve: an unexpected failure\n";
+    }
+    return 2;
 }

@@ -47,6 +47,12 @@ FieldReader::Result FieldReader::Bare(std::string& text) {
     return Result::Ok;
 }
 
+int FieldReader::MissingLine(bool startsLine) const {
+    const bool afterLineEnd = pos_ > 0 && (bytes_[pos_ - 1] == '\r' || bytes_[pos_ - 1] == '\n');
+    if (startsLine) return afterLineEnd ? line_ : line_ + 1;
+    return afterLineEnd ? line_ - 1 : line_;
+}
+
 bool FieldReader::StartField() {
     while (pos_ < bytes_.size() && (bytes_[pos_] == ' ' || bytes_[pos_] == '\t'))
         ++pos_;

@@ -1,12 +1,14 @@
 // Reading a problem file from disk, and writing one so that a failed save keeps the old file.
 #include "io/ProblemFile.h"
 
+#include "io/FileDescriptor.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,9 +20,20 @@ std::string SystemReason(const std::string& what, int error) {
     return what + ": " + std::strerror(error) + ".";
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+std::string NotARegularFile(mode_t mode) {
+    const char* kind = S_ISDIR(mode)                    ? "a folder"
+                       : S_ISFIFO(mode)                 ? "a FIFO"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                                        : "a special file";
+    return std::string("The file cannot be opened: it is ") + kind + ", not a problem file.";
+}
+
+std::string TooLarge() {
+    return "The file cannot be opened: it is larger than " +
+           std::to_string(MaxProblemFileSize / (1024 * 1024)) +
+           " MiB, the limit for a problem file.";
+}
 
 // Writes all bytes to fd; false with errno set on failure.
 bool WriteAll(int fd, const std::string& bytes) {
@@ -71,20 +84,52 @@ std::string ReplacedFile(const std::string& path) {
 ReadOutcome ReadProblemFile(const std::string& path) {
     ReadOutcome failed;
     failed.status = ReadOutcome::Status::Failed;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    // The type is checked before opening, so that a device is never opened; the descriptor is
+    // opened without blocking (a FIFO without a writer) and checked again.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         failed.reason = SystemReason("The file cannot be opened", errno);
         return failed;
     }
-    std::string bytes;
-    char buffer[8192];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, count);
-    if (std::ferror(file.get())) {
-        failed.reason = SystemReason("The file cannot be read", errno);
+    if (!S_ISREG(info.st_mode)) {
+        failed.reason = NotARegularFile(info.st_mode);
         return failed;
     }
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int fd = file.get();
+    if (fd < 0) {
+        failed.reason = SystemReason("The file cannot be opened", errno);
+        return failed;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        failed.reason = NotARegularFile(info.st_mode);
+        return failed;
+    }
+    if (info.st_size > static_cast<off_t>(MaxProblemFileSize)) {
+        failed.reason = TooLarge();
+        return failed;
+    }
+    // The file may grow while it is read: one byte beyond the limit tells.
+    std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t count = 0;
+    for (;;) {
+        if (count == bytes.size()) {
+            if (count > MaxProblemFileSize) {
+                failed.reason = TooLarge();
+                return failed;
+            }
+            bytes.resize(std::min(MaxProblemFileSize + 1, 2 * count));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + count, bytes.size() - count);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            failed.reason = SystemReason("The file cannot be read", errno);
+            return failed;
+        }
+        if (got == 0) break;
+        count += static_cast<std::size_t>(got);
+    }
+    bytes.resize(count);
     return DecodeProblem(bytes);
 }
 

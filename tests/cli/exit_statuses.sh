@@ -31,5 +31,14 @@ out=$("$solve" --threads 1 "$examples/triple.vtl") || fail "--threads 1 exit $?"
 "$solve" "$work/missing.vtl" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing file must exit 2"
 grep -q "missing.vtl" "$work/err" || fail "the message must name the file"
+# What is not a problem file is refused at once, never read whole nor waited on.
+mkfifo "$work/fifo"
+truncate -s 300M "$work/huge.vtl"
+for input in /dev/zero /dev/urandom "$work/fifo" "$work/huge.vtl" "$work"; do
+    timeout 5 "$solve" "$input" 2>"$work/err"
+    [ $? -eq 2 ] || fail "$input must exit 2"
+    grep -q "^$input: The file cannot be opened: it is" "$work/err" ||
+        fail "$input: $(cat "$work/err")"
+done
 "$solve" --help | grep -q usage || fail "--help prints usage"
 echo "all exit statuses as expected"

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace vantrel {
@@ -150,17 +153,41 @@ TEST_F(ProblemFileStorageTest, AFolderWithoutWritePermissionKeepsTheOldFile) {
     ExpectOnlyFiles(1);
 }
 
-TEST_F(ProblemFileStorageTest, UnreadableFilesFailWithTheSystemsReason) {
-    const ReadOutcome missing = ReadProblemFile(folder_ / "none.vtl");
-    EXPECT_EQ(missing.status, ReadOutcome::Status::Failed);
-    EXPECT_EQ(missing.reason, "The file cannot be opened: No such file or directory.");
+TEST_F(ProblemFileStorageTest, OnlyRegularFilesWithinTheLimitAreRead) {
+    const fs::path fifo = folder_ / "fifo", socket = folder_ / "socket", huge = folder_ / "huge";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0); // no writer: opening it would block
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    Put(huge, "Vantrel\r\n");
+    fs::resize_file(huge, 300 << 20);
+    Put(folder_ / "limit", "vantrel\r\n");
+    fs::resize_file(folder_ / "limit", MaxProblemFileSize);
 
-    const ReadOutcome folder = ReadProblemFile(folder_);
-    EXPECT_EQ(folder.status, ReadOutcome::Status::Failed);
-    EXPECT_EQ(folder.reason, "The file cannot be read: Is a directory.");
-
-    Put(folder_ / "other.txt", "vantrel\r\n");
-    EXPECT_EQ(ReadProblemFile(folder_ / "other.txt").status, ReadOutcome::Status::Incompatible);
+    const std::string opened = "The file cannot be opened: ";
+    const std::string tooLarge = opened + "it is larger than 16 MiB, the limit for a problem file.";
+    const struct {
+        fs::path path;
+        std::string reason; // empty: read, but not a problem file
+    } cases[] = {
+        {folder_ / "none.vtl", opened + "No such file or directory."},
+        {folder_, opened + "it is a folder, not a problem file."},
+        {fifo, opened + "it is a FIFO, not a problem file."},
+        {socket, opened + "it is a socket, not a problem file."},
+        {"/dev/zero", opened + "it is a device, not a problem file."},
+        {huge, tooLarge},
+        {folder_ / "limit", ""},
+    };
+    for (const auto& c : cases) {
+        const ReadOutcome read = ReadProblemFile(c.path);
+        EXPECT_EQ(read.status, c.reason.empty() ? ReadOutcome::Status::Incompatible
+                                                : ReadOutcome::Status::Failed)
+            << c.path;
+        EXPECT_EQ(read.reason, c.reason) << c.path;
+    }
+    ::close(listener);
 }
 
 } // namespace
