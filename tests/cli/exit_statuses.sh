@@ -31,6 +31,14 @@ out=$("$solve" --threads 1 "$examples/triple.vtl") || fail "--threads 1 exit $?"
 "$solve" "$work/missing.vtl" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing file must exit 2"
 grep -q "missing.vtl" "$work/err" || fail "the message must name the file"
+# A failing 2 MB integrand: the report and the JSON error stay short.
+awk 'BEGIN { printf "Vantrel\r\n1,0.01,#FALSE#,\""; for (i = 0; i < 1000000; i++) printf "x+"
+             printf "$\"\r\n 0 \r\n\"x\",\"0\",\"1\",4\r\n" }' >"$work/long.vtl"
+out=$("$solve" --json "$work/long.vtl" 2>"$work/err")
+[ $? -eq 1 ] || fail "a failing long integrand must exit 1"
+[ "$(wc -c <"$work/err")" -lt 1000 ] && [ ${#out} -lt 1000 ] || fail "the long report is not cut"
+grep -q 'x+x+\$' "$work/err" || fail "the report does not show the failing column"
+
 # What is not a problem file is refused at once, never read whole nor waited on.
 mkfifo "$work/fifo"
 truncate -s 300M "$work/huge.vtl"
