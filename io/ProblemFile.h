@@ -59,8 +59,8 @@ inline constexpr std::size_t MaxProblemFileSize = std::size_t{16} << 20;
 // folder, a device, a FIFO, a socket, a larger file) and an unreadable file are Failed with
 // the reason, without blocking.
 ReadOutcome ReadProblemFile(const std::string& path);
-// Writes to a temporary file beside the target and renames it over the target, so a failed
-// save never destroys the previous file. Returns an empty text on success, else the reason.
+// Writes the encoded problem through ReplaceFileContents: a failed save keeps the previous
+// file. Returns an empty text on success, else the reason.
 std::string WriteProblemFile(const std::string& path, const ProblemToWrite& problem);
 
 // Texts the format cannot carry back unchanged: a constant with a comma or a line end, with

@@ -1,7 +1,9 @@
-// Reading a problem file from disk, and writing one so that a failed save keeps the old file.
+// Reading a problem file from disk, and writing one through the careful replacement.
 #include "io/ProblemFile.h"
 
 #include "io/FileDescriptor.h"
+#include "io/FileReasons.h"
+#include "io/FileReplacement.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,67 +18,12 @@ namespace vantrel {
 
 namespace {
 
-std::string SystemReason(const std::string& what, int error) {
-    return what + ": " + std::strerror(error) + ".";
-}
-
-std::string NotARegularFile(mode_t mode) {
-    const char* kind = S_ISDIR(mode)                    ? "a folder"
-                       : S_ISFIFO(mode)                 ? "a FIFO"
-                       : S_ISSOCK(mode)                 ? "a socket"
-                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
-                                                        : "a special file";
-    return std::string("The file cannot be opened: it is ") + kind + ", not a problem file.";
-}
+constexpr const char* CannotOpen = "The file cannot be opened";
 
 std::string TooLarge() {
-    return "The file cannot be opened: it is larger than " +
+    return std::string(CannotOpen) + ": it is larger than " +
            std::to_string(MaxProblemFileSize / (1024 * 1024)) +
            " MiB, the limit for a problem file.";
-}
-
-// Writes all bytes to fd; false with errno set on failure.
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Creates a new file beside the target, with the target's permissions when it exists (the
-// process's usual ones otherwise). Returns the descriptor, or -1 with errno set.
-int CreateTemporary(const std::string& target, std::string& name) {
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    // A short name of its own, so that a long target name cannot make it too long.
-    std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    if (folder.empty()) folder = ".";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = (folder /
-                (".vantrel-save-" + std::to_string(::getpid()) + "-" + std::to_string(attempt)))
-                   .string();
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            if (exists) ::fchmod(fd, existing.st_mode & 07777);
-            return fd;
-        }
-        if (errno != EEXIST) return -1;
-    }
-    return -1;
-}
-
-// The file that a save replaces: the one a symbolic link points to, so that the link stays.
-std::string ReplacedFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) return path;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-    return error ? path : resolved.string();
 }
 
 } // namespace
@@ -88,21 +35,21 @@ ReadOutcome ReadProblemFile(const std::string& path) {
     // opened without blocking (a FIFO without a writer) and checked again.
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        failed.reason = SystemReason("The file cannot be opened", errno);
+        failed.reason = SystemReason(CannotOpen, errno);
         return failed;
     }
     if (!S_ISREG(info.st_mode)) {
-        failed.reason = NotARegularFile(info.st_mode);
+        failed.reason = NotARegularFile(CannotOpen, info.st_mode);
         return failed;
     }
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     const int fd = file.get();
     if (fd < 0) {
-        failed.reason = SystemReason("The file cannot be opened", errno);
+        failed.reason = SystemReason(CannotOpen, errno);
         return failed;
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        failed.reason = NotARegularFile(info.st_mode);
+        failed.reason = NotARegularFile(CannotOpen, info.st_mode);
         return failed;
     }
     if (info.st_size > static_cast<off_t>(MaxProblemFileSize)) {
@@ -134,22 +81,7 @@ ReadOutcome ReadProblemFile(const std::string& path) {
 }
 
 std::string WriteProblemFile(const std::string& path, const ProblemToWrite& problem) {
-    const std::string target = ReplacedFile(path);
-    std::string temporary;
-    const int fd = CreateTemporary(target, temporary);
-    if (fd < 0) return SystemReason("The file cannot be created", errno);
-
-    const std::string bytes = EncodeProblem(problem);
-    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && std::rename(temporary.c_str(), target.c_str()) == 0) return "";
-    if (written) error = errno;
-    ::unlink(temporary.c_str());
-    return SystemReason("The file cannot be written", error);
+    return ReplaceFileContents(path, EncodeProblem(problem));
 }
 
 } // namespace vantrel
