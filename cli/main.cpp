@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* Usage = "usage: vantrel-solve [--json] [--threads N] FILE";
+constexpr const char* Usage = "usage: vantrel-solve [--json] [--threads N] [--save] FILE";
 
 // Reports go to standard error: the title, then the text with its CR line breaks.
 class StderrReporter : public vantrel::Reporter {
@@ -49,18 +49,21 @@ std::string ExactNumber(double value) {
 }
 
 int Solve(int argc, char** argv) {
-    bool json = false;
+    bool json = false, save = false;
     int threads = 0;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
             std::cout << Usage
                       << "\nComputes the integral of a problem file saved by the "
-                         "calculator and prints its value.\n";
+                         "calculator and prints its value;\n--save writes the file back with "
+                         "the result, as the calculator's Save does.\n";
             return 0;
         }
         if (std::strcmp(argv[i], "--json") == 0) {
             json = true;
+        } else if (std::strcmp(argv[i], "--save") == 0) {
+            save = true;
         } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
             char* end = nullptr;
             const long n = std::strtol(argv[++i], &end, 10);
@@ -93,6 +96,13 @@ int Solve(int argc, char** argv) {
     StderrReporter reporter;
     const vantrel::SolveResult result = vantrel::Solve(file.problem, reporter, threads);
     if (result.value) {
+        if (save) {
+            const std::string reason = vantrel::SaveSolved(path, file.problem, *result.value);
+            if (!reason.empty()) {
+                std::cerr << path << ": " << reason << '\n';
+                return 2;
+            }
+        }
         if (json)
             std::cout << "{\"value\": " << ExactNumber(*result.value)
                       << ", \"display\": " << JsonString(vantrel::GeneralNumber(*result.value))

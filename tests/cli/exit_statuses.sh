@@ -31,6 +31,33 @@ out=$("$solve" --threads 1 "$examples/triple.vtl") || fail "--threads 1 exit $?"
 "$solve" "$work/missing.vtl" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing file must exit 2"
 grep -q "missing.vtl" "$work/err" || fail "the message must name the file"
+# --save writes the file back with its result, keeping what the file had; a failed save
+# exits 2 and leaves the file as it was.
+mkdir "$work/saved"
+cp "$examples/triple.vtl" "$work/saved/p.vtl"
+ln "$work/saved/p.vtl" "$work/second.vtl"
+if [ "$(id -u)" = 0 ]; then chown nobody:users "$work/saved/p.vtl"; fi
+chmod 0664 "$work/saved/p.vtl"
+chmod 0555 "$work/saved"
+before=$(stat -c '%U:%G %a %h' "$work/saved/p.vtl")
+out=$("$solve" --save "$work/saved/p.vtl") || fail "--save exit $?"
+[ "$out" = "1.75" ] || fail "--save printed '$out'"
+[ "$(stat -c '%U:%G %a %h' "$work/saved/p.vtl")" = "$before" ] || fail "--save changed $before"
+grep -q '^3,0.0001,#TRUE#,' "$work/second.vtl" && grep -q '^ 1.75 ' "$work/second.vtl" ||
+    fail "--save wrote '$(cat "$work/second.vtl")'"
+[ "$(ls -A "$work/saved")" = "p.vtl" ] || fail "--save left $(ls -A "$work/saved")"
+chmod 0755 "$work/saved"
+if chattr +i "$work/saved/p.vtl" 2>/dev/null; then
+    cp "$work/saved/p.vtl" "$work/expected.vtl"
+    "$solve" --save "$work/saved/p.vtl" >/dev/null 2>"$work/err"
+    status=$?
+    chattr -i "$work/saved/p.vtl"
+    [ $status -eq 2 ] || fail "a failed save must exit 2, not $status"
+    grep -q "^$work/saved/p.vtl: The file cannot be written" "$work/err" || fail "$(cat "$work/err")"
+    cmp -s "$work/saved/p.vtl" "$work/expected.vtl" || fail "a failed save changed the file"
+    [ "$(ls -A "$work/saved")" = "p.vtl" ] || fail "a failed save left $(ls -A "$work/saved")"
+fi
+
 # A failing 2 MB integrand: the report and the JSON error stay short.
 awk 'BEGIN { printf "Vantrel\r\n1,0.01,#FALSE#,\""; for (i = 0; i < 1000000; i++) printf "x+"
              printf "$\"\r\n 0 \r\n\"x\",\"0\",\"1\",4\r\n" }' >"$work/long.vtl"
