@@ -111,5 +111,42 @@ TEST(Constants, AreExecutedInListOrder) {
     EXPECT_NEAR(*result.value, 3.0, 1e-12);
 }
 
+// Each run draws from a fresh sequence, strictly in the sequential order: the midpoint is
+// evaluated again rather than reused, and no point is computed ahead on another thread.
+TEST(Rnd, IsDrawnInTheSequentialOrderWithAnyThreads) {
+    ProblemRead constants = Line("r*1000+q");
+    constants.constants = {"r=Rnd", "q=Rnd"};
+    ProblemRead once = Line("Rnd");
+    once.maxError = 100; // stops at the first test: 5 points, the midpoint twice
+    ProblemRead square = Line("Rnd*x");
+    square.order = 2;
+    square.maxError = 1e-2;
+    square.levels.push_back({"y", "0", "2", 4});
+    const struct {
+        const char* name;
+        ProblemRead problem;
+        double value;
+        uint64_t evaluations; // 0: not checked
+    } cases[] = {
+        {"constants", constants, 706.0809355974196, 0},
+        {"midpoint", once, 0, 6},
+        {"order 2", square, 0, 0},
+    };
+    for (const auto& c : cases) {
+        Recorder reporter;
+        const SolveResult sequential = Solve(c.problem, reporter, 1);
+        const SolveResult threaded = Solve(c.problem, reporter, 2);
+        ASSERT_TRUE(sequential.value && threaded.value) << c.name;
+        EXPECT_EQ(*threaded.value, *sequential.value) << c.name;
+        EXPECT_EQ(threaded.evaluations, sequential.evaluations) << c.name;
+        if (c.value != 0) {
+            EXPECT_NEAR(*sequential.value, c.value, 1e-12) << c.name;
+        }
+        if (c.evaluations != 0) {
+            EXPECT_EQ(sequential.evaluations, c.evaluations) << c.name;
+        }
+    }
+}
+
 } // namespace
 } // namespace vantrel
