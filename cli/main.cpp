@@ -3,6 +3,7 @@
 #include "engine/NumberText.h"
 #include "io/ProblemFile.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -127,6 +128,7 @@ int Solve(int argc, char** argv) {
 
 // Whatever goes wrong ends with a message and the status of an unusable input, never an abort.
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN); // a file too large for the limits fails its write instead
     try {
         return Solve(argc, argv);
     } catch (const std::exception& error) {

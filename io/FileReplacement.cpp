@@ -98,9 +98,11 @@ bool CopyContent(int from, int to) {
     return ::ftruncate(to, offset) == 0 && ::fsync(to) == 0;
 }
 
-bool SyncFolder(const fs::path& folder) {
+// Makes a rename or a new name in the folder last. Not every file system can sync a folder;
+// the file itself is synced in any case.
+void SyncFolder(const fs::path& folder) {
     const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.IsOpen() && ::fsync(fd.get()) == 0;
+    if (fd.IsOpen()) ::fsync(fd.get());
 }
 
 // A new file of this process in folder, named prefix, process id, number; -1 with errno set.
@@ -209,13 +211,15 @@ std::string OverwriteInPlace(const Target& target, int old, const fs::path& fold
     FileDescriptor copy(CreateOwnFile(folder, CopyPrefix, 0600, copyName));
     if (!copy.IsOpen())
         copy = FileDescriptor(CreateOwnFile(fs::temp_directory_path(), CopyPrefix, 0600, copyName));
-    if (!copy.IsOpen() || !CopyContent(old, copy.get()) || !SyncFolder(FolderOf(copyName))) {
+    if (!copy.IsOpen() || !CopyContent(old, copy.get())) {
         const int error = errno;
         if (copy.IsOpen()) ::unlink(copyName.c_str());
         return SystemReason("The old content cannot be copied aside", error);
     }
+    SyncFolder(FolderOf(copyName));
 
-    const FileDescriptor out(::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    const FileDescriptor out(
+        ::open(target.path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     const bool same = out.IsOpen() && ::fstat(out.get(), &info) == 0 &&
                       info.st_dev == target.info.st_dev && info.st_ino == target.info.st_ino;
