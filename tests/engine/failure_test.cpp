@@ -34,22 +34,6 @@ TEST_F(Failure, SyntaxErrorShowsOnlyTheScriptReport) {
     EXPECT_EQ(integrator.Evaluations(), 1u);
 }
 
-TEST_F(Failure, AHugeTextIsReportedAroundTheFailingColumn) {
-    std::string side;
-    for (int i = 0; i < 2'500'000; ++i)
-        side += "x+";
-    const std::string integrand = side + "$+" + side + "x"; // 10 MB, the failure in the middle
-    Define(integrand, {{"x", "0", "1"}});
-    EXPECT_FALSE(Run());
-    ASSERT_EQ(reporter.shown.size(), 1u);
-    const std::string& text = reporter.shown[0].text;
-    EXPECT_LT(text.size(), 500u);
-    const std::size_t shown = text.find('[');
-    EXPECT_EQ(text.substr(shown + 1, 3), "\xE2\x80\xA6");
-    EXPECT_EQ(text.substr(text.size() - 4), "\xE2\x80\xA6]");
-    EXPECT_NE(text.find("+x+$+x+"), std::string::npos) << text;
-}
-
 TEST(TextAround, KeepsAtMostTheLimitAroundTheColumnMarkingEachCut) {
     const std::string e = "\xE2\x80\xA6", a300(300, 'a'), b(1000, 'b');
     const std::string accents = std::string(99, 'c') + "\xC3\xA9" + std::string(400, 'c');
