@@ -2,7 +2,6 @@
 #include "io/FileReplacement.h"
 
 #include <csignal>
-#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -42,65 +41,43 @@ std::string KeptOf(const fs::path& path) {
 
 using FileReplacementTest = FolderTest;
 
-// Each case makes the file (and maybe more names for it), saves through one name, and expects
-// the new content under every name and everything else as it was.
+// A file of another owner and group, 0640, saved with another name for it or with attributes:
+// the new content under every name, everything else as it was.
 TEST_F(FileReplacementTest, KeepsEverythingTheFileHad) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving files to another user needs the superuser";
     const fs::path file = folder_ / "p.vtl", other = folder_ / "other.vtl";
     const struct {
         const char* name;
-        std::function<void(const fs::path&)> make;
-        fs::path saved;
-        std::vector<fs::path> names; // that show the content afterwards
-        std::size_t files;           // in the folder afterwards
+        bool hardLink, attributes, symbolicLink;
     } cases[] = {
-        {"another owner and group, 0640",
-         [](const fs::path& f) {
-             ASSERT_EQ(::chown(f.c_str(), Nobody, Users), 0);
-             ASSERT_EQ(::chmod(f.c_str(), 0640), 0);
-         },
-         file,
-         {file},
-         1},
-        {"a second hard link, 0664, nobody:users",
-         [&](const fs::path& f) {
-             ASSERT_EQ(::chown(f.c_str(), Nobody, Users), 0);
-             ASSERT_EQ(::chmod(f.c_str(), 0664), 0);
-             fs::create_hard_link(f, other);
-         },
-         file,
-         {file, other},
-         2},
-        {"an attribute and an ACL",
-         [](const fs::path& f) {
-             ASSERT_EQ(::setxattr(f.c_str(), "user.note", "kept", 4, 0), 0);
-             ASSERT_EQ(::setxattr(f.c_str(), "system.posix_acl_access", NobodyMayWrite.data(),
-                                  NobodyMayWrite.size(), 0),
-                       0);
-         },
-         file,
-         {file},
-         1},
-        {"saved through a symbolic link",
-         [&](const fs::path&) { fs::create_symlink("p.vtl", other); },
-         other,
-         {file, other},
-         2},
+        {"owner and group", false, false, false},
+        {"a second hard link", true, false, false},
+        {"an attribute and an ACL", false, true, false},
+        {"saved through a symbolic link", false, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         Put(file, OldBytes);
-        c.make(file);
+        ASSERT_EQ(::chown(file.c_str(), Nobody, Users), 0);
+        ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+        if (c.hardLink) fs::create_hard_link(file, other);
+        if (c.symbolicLink) fs::create_symlink("p.vtl", other);
+        if (c.attributes) {
+            ASSERT_EQ(::setxattr(file.c_str(), "user.note", "kept", 4, 0), 0);
+            ASSERT_EQ(::setxattr(file.c_str(), "system.posix_acl_access", NobodyMayWrite.data(),
+                                 NobodyMayWrite.size(), 0),
+                      0);
+        }
         const std::string before = KeptOf(file);
-        ASSERT_EQ(ReplaceFileContents(c.saved, NewBytes), "");
-        for (const fs::path& name : c.names)
-            EXPECT_EQ(Contents(name), NewBytes) << name;
+        ASSERT_EQ(ReplaceFileContents(c.symbolicLink ? other : file, NewBytes), "");
+        EXPECT_EQ(Contents(file), NewBytes);
+        EXPECT_EQ(fs::exists(other) ? Contents(other) : NewBytes, NewBytes);
         EXPECT_EQ(KeptOf(file), before);
-        ExpectOnlyFiles(c.files);
+        EXPECT_EQ(fs::is_symlink(other), c.symbolicLink);
+        ExpectOnlyFiles(c.hardLink || c.symbolicLink ? 2 : 1);
     }
-    EXPECT_TRUE(fs::is_symlink(other));
 }
 
 TEST_F(FileReplacementTest, ADanglingLinkCreatesItsTarget) {
@@ -179,11 +156,25 @@ protected:
     }
 };
 
-TEST_F(FileReplacementStepTest, AKillAtAnyStepLeavesTheOldOrTheNewContent) {
+// Each step is failed once, in this process, and then killed once, in a child: either way the
+// old or the new content stays under the name and nothing of the save's own is left.
+TEST_F(FileReplacementStepTest, AFailureOrAKillAtAnyStepLosesNothing) {
     for (const Start& start : Starts)
         for (const SaveStep step : Steps) {
-            SCOPED_TRACE(std::string(start.name) + ", killed before step " +
+            SCOPED_TRACE(std::string(start.name) + ", step " +
                          std::to_string(static_cast<int>(step)));
+            Begin(start);
+            SetSaveFaultHook([step](SaveStep now) { return now == step; });
+            const std::string reason = ReplaceFileContents(File(), start.replacement);
+            SetSaveFaultHook({});
+            // Where a new file cannot keep everything the old content is overwritten in
+            // place instead; steps after the last change cannot fail.
+            EXPECT_EQ(fs::exists(File()) ? Contents(File()) : "",
+                      reason.empty() ? start.replacement : start.old)
+                << reason;
+            ExpectOnlyFiles(start.old.empty() ? (reason.empty() ? 1 : 0) : start.linked ? 2 : 1);
+            EXPECT_TRUE(Copies(::getpid()).empty());
+
             Begin(start);
             const pid_t child = ::fork();
             ASSERT_GE(child, 0);
@@ -208,27 +199,9 @@ TEST_F(FileReplacementStepTest, AKillAtAnyStepLeavesTheOldOrTheNewContent) {
             }
             for (const fs::path& copy : copies)
                 fs::remove(copy);
-            // The next save finds the folder as clean as ever.
+            // A temporary file of the killed save is gone after the next save.
             ASSERT_EQ(ReplaceFileContents(File(), start.replacement), "");
             ExpectOnlyFiles(start.linked ? 2 : 1);
-        }
-}
-
-TEST_F(FileReplacementStepTest, AFailureAtAnyStepKeepsTheOldContentAndNoFileOfItsOwn) {
-    for (const Start& start : Starts)
-        for (const SaveStep step : Steps) {
-            SCOPED_TRACE(std::string(start.name) + ", failing step " +
-                         std::to_string(static_cast<int>(step)));
-            Begin(start);
-            SetSaveFaultHook([step](SaveStep now) { return now == step; });
-            const std::string reason = ReplaceFileContents(File(), start.replacement);
-            SetSaveFaultHook({});
-            const std::string now = fs::exists(File()) ? Contents(File()) : "";
-            // Where a new file cannot keep everything the old content is overwritten in
-            // place instead; steps after the last change cannot fail.
-            EXPECT_EQ(now, reason.empty() ? start.replacement : start.old) << reason;
-            ExpectOnlyFiles(start.old.empty() ? (reason.empty() ? 1 : 0) : start.linked ? 2 : 1);
-            EXPECT_TRUE(Copies(::getpid()).empty());
         }
 }
 
