@@ -48,7 +48,10 @@ FieldReader::Result FieldReader::Bare(std::string& text) {
 }
 
 int FieldReader::MissingLine(bool startsLine) const {
-    const bool afterLineEnd = pos_ > 0 && (bytes_[pos_ - 1] == '\r' || bytes_[pos_ - 1] == '\n');
+    std::size_t end = pos_; // before the blanks in front of the missing field
+    while (end > 0 && (bytes_[end - 1] == ' ' || bytes_[end - 1] == '\t'))
+        --end;
+    const bool afterLineEnd = end == 0 || bytes_[end - 1] == '\r' || bytes_[end - 1] == '\n';
     if (startsLine) return afterLineEnd ? line_ : line_ + 1;
     return afterLineEnd ? line_ - 1 : line_;
 }

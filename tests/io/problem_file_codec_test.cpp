@@ -182,6 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
         // the line of the record it continues.
         FailureCase{"HeaderOnlyUnended", "Vantrel",
                     "The file ends early: line 2 should hold the order."},
+        FailureCase{"BlankLine2", HEAD " \t", "The file ends early: line 2 should hold the order."},
         FailureCase{"NoIntegrandUnended", HEAD "2,0.01,#FALSE#,",
                     "The file ends early: line 2 should hold the integrand."},
         FailureCase{"MissingConstantUnended", HEAD LINE2 " 2 \r\na=1",
