@@ -49,7 +49,7 @@ std::string ExactNumber(double value) {
     return text;
 }
 
-int Solve(int argc, char** argv) {
+int Run(int argc, char** argv) {
     bool json = false, save = false;
     int threads = 0;
     const char* path = nullptr;
@@ -130,7 +130,7 @@ int Solve(int argc, char** argv) {
 int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN); // a file too large for the limits fails its write instead
     try {
-        return Solve(argc, argv);
+        return Run(argc, argv);
     } catch (const std::exception& error) {
         std::cerr << "vantrel-solve: " << error.what() << '\n';
     } catch (...) {
