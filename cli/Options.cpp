@@ -25,6 +25,10 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
     app.add_flag("--quiet", options.quiet,
                  "Show no progress bar (otherwise shown on standard error when it is a terminal "
                  "and a computation runs over half a second)");
+    app.add_flag("--save", options.save,
+                 "Write each computed file back with its result, as the calculator's Save does "
+                 "(owner, group, permissions and links kept); a failed save is exit 2 and leaves "
+                 "the file as it was");
     app.add_option("--threads", options.threads,
                    "Threads for the computation, 1 to 256 (1 computes sequentially; the default "
                    "is every core)")

@@ -11,6 +11,7 @@ namespace vantrel {
 struct SolverOptions {
     bool json = false;
     bool quiet = false;
+    bool save = false;                 // write each file back with its result
     int threads = 0;                   // 0: every core
     std::vector<std::string> settings; // NAME=VALUE, in the order given
     std::vector<std::string> files;    // solved in this order

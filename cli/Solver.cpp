@@ -2,6 +2,7 @@
 
 #include "engine/Dimension.h"
 #include "engine/Integrator.h"
+#include "engine/NumberText.h"
 #include "engine/ScriptEnvironment.h"
 #include "engine/ScriptErrorReport.h"
 
@@ -95,6 +96,18 @@ SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads,
     result.failure = reports.failure;
     result.reported = reports.Shown();
     return result;
+}
+
+std::string SaveSolved(const std::string& path, const ProblemRead& problem, double value) {
+    ProblemToWrite shown;
+    shown.order = problem.order;
+    shown.maxError = LeadingNumber(GeneralNumber(problem.maxError));
+    shown.computed = true;
+    shown.integrand = problem.integrand;
+    shown.constants = problem.constants;
+    shown.integral = LeadingNumber(GeneralNumber(value));
+    shown.levels = problem.levels;
+    return WriteProblemFile(path, shown);
 }
 
 } // namespace vantrel

@@ -40,4 +40,10 @@ using SolveProgress = std::function<void(const PassProgress& outerPass, uint64_t
 SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads = 0,
                   const SolveProgress& progress = {});
 
+// Writes the problem back to path with its result, exactly as the window saves a problem that
+// it opened and computed (the maximum error and the value as its fields show them, at most 15
+// significant digits), through the same storage. Returns an empty text on success, else the
+// reason; the file is then as it was.
+std::string SaveSolved(const std::string& path, const ProblemRead& problem, double value);
+
 } // namespace vantrel

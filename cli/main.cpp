@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <csignal>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -77,6 +78,14 @@ int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
         vantrel::Solve(file.problem, reporter, options.threads, progress);
     if (bar) bar->Clear();
     if (result.value) {
+        if (options.save) {
+            const std::string reason = vantrel::SaveSolved(path, file.problem, *result.value);
+            if (!reason.empty()) {
+                std::cerr << path << ": " << reason << '\n';
+                if (options.json) PrintJson({{"file", path}, {"error", {{"description", reason}}}});
+                return Unreadable;
+            }
+        }
         if (options.json)
             PrintJson({{"file", path},
                        {"value", *result.value},
@@ -101,9 +110,7 @@ int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
     return ComputationFailed;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     CLI::App app;
     vantrel::SolverOptions options;
     vantrel::DescribeOptions(app, options);
@@ -117,4 +124,19 @@ int main(int argc, char** argv) {
     for (const std::string& path : options.files)
         status = std::max(status, SolveFile(path, options));
     return status;
+}
+
+} // namespace
+
+// Whatever goes wrong ends with a message and the status of an unusable input, never an abort.
+int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN); // a file too large for the limits fails its write instead
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "vantrel-solve: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "vantrel-solve: an unexpected failure\n";
+    }
+    return Unreadable;
 }

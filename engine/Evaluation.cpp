@@ -20,8 +20,12 @@ void Evaluation::Prepare() {
     equation_ = engine_.Prepare(d_.Equation);
     // Level L's values repeat at the same point unless a limit of level L or of an inner level
     // reads the variable of one of them, whose left-over value changes between evaluations.
-    reusable_.assign(n, true);
-    for (std::size_t L = 0; L < n; ++L) {
+    // Values that draw random numbers never repeat, and depend on the order of every draw.
+    bool random = engine_.Calls(equation_, "Rnd");
+    for (std::size_t k = 0; k < n; ++k)
+        random = random || engine_.Calls(lower_[k], "Rnd") || engine_.Calls(upper_[k], "Rnd");
+    reusable_.assign(n, !random);
+    for (std::size_t L = 0; L < n && !random; ++L) {
         bool reusable = L == 0 || reusable_[L - 1];
         for (std::size_t k = 0; k <= L && reusable; ++k)
             for (std::size_t j = 0; j <= L && reusable; ++j) {

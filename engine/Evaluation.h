@@ -36,7 +36,7 @@ private:
     std::vector<ScriptControl::VarHandle> vars_;
     std::vector<ScriptControl::ExprHandle> lower_, upper_;
     ScriptControl::ExprHandle equation_ = 0;
-    std::vector<bool> reusable_; // by level: no limit inside reads a variable inside
+    std::vector<bool> reusable_; // by level: no limit inside reads a variable inside, no Rnd
 };
 
 } // namespace vantrel

@@ -2,7 +2,8 @@
 // the integrand evaluated by the script engine, and the computation's failure report.
 //
 // Where a level's points are independent (no limit reads a variable of the problem, so no
-// left-over value can change a value), the outermost level's points (or, where it has fewer
+// left-over value can change a value, and nothing calls Rnd, whose numbers depend on the order
+// of every call), the outermost level's points (or, where it has fewer
 // points than threads, the next level's) are computed ahead on a pool of threads, each with its own
 // state and engine; the scheme still takes them in its own order, so that a successful computation
 // gives the sequential result and leaves the same values behind. Such a computation runs without

@@ -47,6 +47,15 @@ FieldReader::Result FieldReader::Bare(std::string& text) {
     return Result::Ok;
 }
 
+int FieldReader::MissingLine(bool startsLine) const {
+    std::size_t end = pos_; // before the blanks in front of the missing field
+    while (end > 0 && (bytes_[end - 1] == ' ' || bytes_[end - 1] == '\t'))
+        --end;
+    const bool afterLineEnd = end == 0 || bytes_[end - 1] == '\r' || bytes_[end - 1] == '\n';
+    if (startsLine) return afterLineEnd ? line_ : line_ + 1;
+    return afterLineEnd ? line_ - 1 : line_;
+}
+
 bool FieldReader::StartField() {
     while (pos_ < bytes_.size() && (bytes_[pos_] == ' ' || bytes_[pos_] == '\t'))
         ++pos_;

@@ -22,8 +22,11 @@ public:
     // it removed; for number and Boolean fields.
     Result Bare(std::string& text);
 
-    // The line on which the field last asked for begins (or would have begun).
+    // The line on which the field last asked for begins.
     int Line() const { return fieldLine_; }
+    // At the end of the bytes, the line where a missing field belongs: the next line for the
+    // first field of a line, else the line of the field before it.
+    int MissingLine(bool startsLine) const;
 
 private:
     bool StartField();

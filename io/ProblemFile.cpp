@@ -3,7 +3,11 @@
 #include "engine/NumberText.h"
 #include "io/FieldReader.h"
 
+#include <charconv>
+#include <cmath>
+#include <limits>
 #include <string_view>
+#include <utility>
 
 namespace vantrel {
 
@@ -47,6 +51,20 @@ bool IsNumberField(std::string_view text) {
     return pos == text.size();
 }
 
+// A number field's value. The leading-number rule reads a number beyond the range of a double
+// as the largest double, and the largest double written with 15 digits (1.79769313486232E+308)
+// is indeed beyond it; a number of 1E309 or more is no double at all and reads as an infinity,
+// which no check lets pass.
+double FieldValue(std::string_view text) {
+    const double value = LeadingNumber(text);
+    if (std::fabs(value) != std::numeric_limits<double>::max()) return value;
+    if (text.front() == '+' || text.front() == '-') text.remove_prefix(1);
+    long double wide = 0;
+    std::from_chars(text.data(), text.data() + text.size(), wide);
+    if (wide < 1e309L) return value;
+    return std::copysign(std::numeric_limits<double>::infinity(), value);
+}
+
 std::string OfIntegration(std::string_view what, std::size_t level) {
     return std::string(what) + " of integration #" + std::to_string(level + 1);
 }
@@ -56,6 +74,12 @@ class Decoder {
 public:
     explicit Decoder(std::string_view bytes) : reader_(bytes) {}
 
+    // The next field is the first of its line.
+    Decoder& NewLine() {
+        startsLine_ = true;
+        return *this;
+    }
+
     bool Text(std::string& text, const std::string& what) {
         return Accept(reader_.Text(text), what);
     }
@@ -64,7 +88,7 @@ public:
         std::string text;
         if (!Accept(reader_.Bare(text), what)) return false;
         if (!IsNumberField(text)) return Fail(what + " is not a number");
-        value = LeadingNumber(text);
+        value = FieldValue(text);
         return true;
     }
 
@@ -93,12 +117,14 @@ public:
 
 private:
     bool Accept(FieldReader::Result result, const std::string& what) {
+        const bool startsLine = std::exchange(startsLine_, false);
         switch (result) {
         case FieldReader::Result::Ok:
             return true;
         case FieldReader::Result::EndOfFile:
-            reason_ = "The file ends early: line " + std::to_string(reader_.Line()) +
-                      " should hold " + what + ".";
+            reason_ = "The file ends early: line " +
+                      std::to_string(reader_.MissingLine(startsLine)) + " should hold " + what +
+                      ".";
             return false;
         case FieldReader::Result::UnclosedQuote:
             return Fail(what + " has no closing double quote");
@@ -108,34 +134,41 @@ private:
 
     FieldReader reader_;
     std::string reason_;
+    bool startsLine_ = true;
 };
 
 bool DecodeBody(Decoder& in, ProblemRead& problem) {
-    if (!in.Whole(problem.order, "the order") ||
+    if (!in.NewLine().Whole(problem.order, "the order") ||
         !in.Number(problem.maxError, "the maximum error") ||
         !in.Flag(problem.computed, "the result flag") ||
         !in.Text(problem.integrand, "the integrand"))
         return false;
     if (problem.order < 1 || problem.order > MaxOrder)
         return in.Fail("the order must be from 1 to " + std::to_string(MaxOrder));
+    // 1E400 reads as infinity: refused like a maximum error of 0.
+    if (!(std::isfinite(problem.maxError) && problem.maxError > 0))
+        return in.Fail("the maximum error must be a finite number above 0");
 
     int32_t count = 0;
-    if (!in.Whole(count, "the number of constants")) return false;
+    if (!in.NewLine().Whole(count, "the number of constants")) return false;
     if (count < 0) return in.Fail("the number of constants is negative");
     if (static_cast<std::size_t>(count) > MaxConstants)
         return in.Fail("there are more than " + std::to_string(MaxConstants) + " constants");
     problem.constants.resize(static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < problem.constants.size(); ++i)
-        if (!in.Text(problem.constants[i],
-                     "constant " + std::to_string(i + 1) + " of " + std::to_string(count)))
+        if (!in.NewLine().Text(problem.constants[i], "constant " + std::to_string(i + 1) + " of " +
+                                                         std::to_string(count)))
             return false;
 
-    if (problem.computed && !in.Number(problem.integral, "the result")) return false;
+    if (problem.computed) {
+        if (!in.NewLine().Number(problem.integral, "the result")) return false;
+        if (!std::isfinite(problem.integral)) return in.Fail("the result is not a finite number");
+    }
 
     problem.levels.resize(static_cast<std::size_t>(problem.order));
     for (std::size_t level = 0; level < problem.levels.size(); ++level) {
         LevelRecord& record = problem.levels[level];
-        if (!in.Text(record.name, OfIntegration("the variable name", level)) ||
+        if (!in.NewLine().Text(record.name, OfIntegration("the variable name", level)) ||
             !in.Text(record.lower, OfIntegration("the lower limit", level)) ||
             !in.Text(record.upper, OfIntegration("the upper limit", level)) ||
             !in.Whole(record.minSub, OfIntegration("the minimum number of subintervals", level)))

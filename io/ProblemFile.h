@@ -1,6 +1,7 @@
 // The problem file: a header word, a record line, the constants and one record per level.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,10 +52,15 @@ std::string EncodeProblem(const ProblemToWrite& problem);
 // otherwise); nothing half-read is returned on failure.
 ReadOutcome DecodeProblem(const std::string& bytes);
 
-// Reads and decodes a file; an unreadable file is Failed with the system's reason.
+// A problem file is small: anything larger is refused before it is read.
+inline constexpr std::size_t MaxProblemFileSize = std::size_t{16} << 20;
+
+// Reads and decodes a regular file of at most MaxProblemFileSize bytes; anything else (a
+// folder, a device, a FIFO, a socket, a larger file) and an unreadable file are Failed with
+// the reason, without blocking.
 ReadOutcome ReadProblemFile(const std::string& path);
-// Writes to a temporary file beside the target and renames it over the target, so a failed
-// save never destroys the previous file. Returns an empty text on success, else the reason.
+// Writes the encoded problem through ReplaceFileContents: a failed save keeps the previous
+// file. Returns an empty text on success, else the reason.
 std::string WriteProblemFile(const std::string& path, const ProblemToWrite& problem);
 
 // Texts the format cannot carry back unchanged: a constant with a comma or a line end, with

@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace vantrel {
 
@@ -29,12 +30,13 @@ enum Builtin {
     CInt,
     CLng,
     CBool,
+    Rnd,
     Count
 };
 
 constexpr std::array<std::string_view, Count> Names = {
-    "Abs", "Atn", "Cos", "Exp",   "Fix",  "Int",  "Log",  "Sgn",
-    "Sin", "Sqr", "Tan", "Round", "CDbl", "CInt", "CLng", "CBool"};
+    "Abs", "Atn", "Cos",   "Exp",  "Fix",  "Int",  "Log",   "Sgn", "Sin",
+    "Sqr", "Tan", "Round", "CDbl", "CInt", "CLng", "CBool", "Rnd"};
 
 // Round half to even at a number of decimals, on the exact binary value.
 double RoundDecimals(double value, int32_t decimals) {
@@ -99,11 +101,18 @@ int FindBuiltin(std::string_view name) {
 }
 
 bool BuiltinAccepts(int builtin, int count) {
-    return count == 1 || (builtin == Round && count == 2);
+    return count == 1 || (builtin == Round && count == 2) || (builtin == Rnd && count == 0);
 }
 
-void CallBuiltin(int builtin, Variant* args, int count) {
-    Variant& value = args[0];
+void CallBuiltin(int builtin, Variant* args, int count, RandomSequence& random) {
+    Variant& value = args[0]; // where the result goes, also when there is no argument
+    if (builtin == Rnd) {
+        const double argument = count == 1 ? ToNumber(value) : 1.0;
+        if (std::fabs(argument) > std::numeric_limits<float>::max() && std::isfinite(argument))
+            throw RuntimeError(6); // no Single
+        value = Variant::Num(random.Next(static_cast<float>(argument)));
+        return;
+    }
     // These pass Null through; the others find it an invalid use.
     const bool nullPasses = builtin == Abs || builtin == Fix || builtin == Int || builtin == Round;
     if (value.type == VarType::Null && nullPasses) return;
@@ -116,7 +125,7 @@ void CallBuiltin(int builtin, Variant* args, int count) {
 }
 
 bool BuiltinIsNumeric(int builtin) {
-    return builtin != CBool;
+    return builtin != CBool && builtin != Rnd;
 }
 
 double NumberBuiltin(int builtin, const double* args, int count) {

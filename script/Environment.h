@@ -1,8 +1,10 @@
 // The engine's names: the global variables, the members of the added objects, and the
-// resolution of a name to one of them, shared by the compiler and the evaluator.
+// resolution of a name to one of them, shared by the compiler and the evaluator; and the
+// random sequence that the evaluator draws from.
 #pragma once
 
 #include "script/Compiler.h"
+#include "script/RandomSequence.h"
 #include "script/ScriptObject.h"
 #include "script/Variant.h"
 
@@ -31,6 +33,7 @@ public:
     std::vector<Variant> globals;
     std::vector<MemberRef> properties; // indexed by Storage and Member bindings
     std::vector<MemberRef> functions;
+    RandomSequence random; // Rnd's numbers: one sequence for the engine's life
 
 private:
     std::vector<ScriptObject*> globalObjects_;

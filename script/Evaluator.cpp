@@ -242,7 +242,7 @@ Variant Run(const Program& program, Environment& names, std::vector<Variant>& st
                 break;
             case OpCode::CallBuiltin:
                 sp -= in.count;
-                CallBuiltin(in.index, &stack[sp], in.count);
+                CallBuiltin(in.index, &stack[sp], in.count, names.random);
                 ++sp;
                 break;
             case OpCode::CallMember: {

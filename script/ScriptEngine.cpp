@@ -128,6 +128,17 @@ bool ScriptEngine::Mentions(int32_t expression, std::string_view name) {
     return false;
 }
 
+bool ScriptEngine::Calls(int32_t expression, std::string_view name) {
+    const NameBinding binding = names_.Resolve(name);
+    const OpCode call = binding.kind == NameBinding::Builtin    ? OpCode::CallBuiltin
+                        : binding.kind == NameBinding::Function ? OpCode::CallMember
+                                                                : OpCode::Raise;
+    if (call == OpCode::Raise) return false;
+    for (const Instruction& in : programs_[static_cast<std::size_t>(expression)].code)
+        if (in.code == call && in.index == binding.index) return true;
+    return false;
+}
+
 void ScriptEngine::CopyVariablesFrom(const ScriptEngine& other) {
     ++statementsRun_; // values change behind the bound variables' last stores
     for (const auto& [name, index] : other.names_.Variables()) {

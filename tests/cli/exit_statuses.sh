@@ -53,6 +53,57 @@ echo "$out" | grep -q "caf$(printf '\357\277\275').vtl\",\"value\":1.75," || fai
 "$solve" "$work/missing.vtl" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing file must exit 2"
 grep -q "missing.vtl" "$work/err" || fail "the message must name the file"
+# --save writes the file back with its result, keeping what the file had; a failed save
+# exits 2 and leaves the file as it was.
+# As the superuser, the save runs as the user nobody in the group users, for whom the file of
+# another owner is writable and the folder is not.
+mkdir "$work/saved"
+chmod 0755 "$work"
+cp "$examples/triple.vtl" "$work/saved/p.vtl"
+ln "$work/saved/p.vtl" "$work/second.vtl"
+chmod 0664 "$work/saved/p.vtl"
+saver=""
+if [ "$(id -u)" = 0 ]; then
+    chown root:users "$work/saved/p.vtl"
+    saver="setpriv --reuid=65534 --regid=65534 --groups=100"
+fi
+chmod 0555 "$work/saved"
+before=$(stat -c '%U:%G %a %h' "$work/saved/p.vtl")
+out=$($saver "$solve" --save "$work/saved/p.vtl") || fail "--save exit $?"
+[ "$out" = "1.75" ] || fail "--save printed '$out'"
+[ "$(stat -c '%U:%G %a %h' "$work/saved/p.vtl")" = "$before" ] || fail "--save changed $before"
+grep -q '^3,0.0001,#TRUE#,' "$work/second.vtl" && grep -q '^ 1.75 ' "$work/second.vtl" ||
+    fail "--save wrote '$(cat "$work/second.vtl")'"
+[ "$(ls -A "$work/saved")" = "p.vtl" ] || fail "--save left $(ls -A "$work/saved")"
+chmod 0755 "$work/saved"
+if chattr +i "$work/saved/p.vtl" 2>/dev/null; then
+    cp "$work/saved/p.vtl" "$work/expected.vtl"
+    "$solve" --save "$work/saved/p.vtl" >/dev/null 2>"$work/err"
+    status=$?
+    chattr -i "$work/saved/p.vtl"
+    [ $status -eq 2 ] || fail "a failed save must exit 2, not $status"
+    grep -q "^$work/saved/p.vtl: The file cannot be written" "$work/err" || fail "$(cat "$work/err")"
+    cmp -s "$work/saved/p.vtl" "$work/expected.vtl" || fail "a failed save changed the file"
+    [ "$(ls -A "$work/saved")" = "p.vtl" ] || fail "a failed save left $(ls -A "$work/saved")"
+fi
+
+# A failing 2 MB integrand: the report and the JSON error stay short.
+awk 'BEGIN { printf "Vantrel\r\n1,0.01,#FALSE#,\""; for (i = 0; i < 1000000; i++) printf "x+"
+             printf "$\"\r\n 0 \r\n\"x\",\"0\",\"1\",4\r\n" }' >"$work/long.vtl"
+out=$("$solve" --json "$work/long.vtl" 2>"$work/err")
+[ $? -eq 1 ] || fail "a failing long integrand must exit 1"
+[ "$(wc -c <"$work/err")" -lt 1000 ] && [ ${#out} -lt 1000 ] || fail "the long report is not cut"
+grep -q 'x+x+\$' "$work/err" || fail "the report does not show the failing column"
+
+# What is not a problem file is refused at once, never read whole nor waited on.
+mkfifo "$work/fifo"
+truncate -s 300M "$work/huge.vtl"
+for input in /dev/zero /dev/urandom "$work/fifo" "$work/huge.vtl" "$work"; do
+    timeout 5 "$solve" "$input" 2>"$work/err"
+    [ $? -eq 2 ] || fail "$input must exit 2"
+    grep -q "^$input: The file cannot be opened: it is" "$work/err" ||
+        fail "$input: $(cat "$work/err")"
+done
 "$solve" --help | grep -q "Usage: vantrel-solve" || fail "--help prints usage"
 "$solve" --version | grep -q "^vantrel-solve [0-9]" || fail "--version prints the version"
 echo "all exit statuses as expected"

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace vantrel {
@@ -42,6 +45,22 @@ TEST(Examples, GiveTheirKnownValues) {
         EXPECT_GT(result.evaluations, 0u);
         EXPECT_TRUE(reporter.shown.empty()) << c.file;
     }
+}
+
+// The file the window writes after Open, Integrate and Save: the result as its label shows it.
+TEST(SaveSolved, WritesTheFileBackWithTheShownResult) {
+    const std::string path = ::testing::TempDir() + "volume_saved.vtl";
+    ProblemRead problem = Example("volume.vtl");
+    problem.maxError = 1e-4 + 1e-20; // the field shows 0.0001
+    Recorder reporter;
+    const SolveResult result = Solve(problem, reporter);
+    ASSERT_TRUE(result.value);
+    ASSERT_EQ(SaveSolved(path, problem, *result.value), "");
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(bytes, "Vantrel\r\n2,0.0001,#TRUE#,\"x^2+y^2\"\r\n 0 \r\n 0.333333333333333 \r\n"
+                     "\"y\",\"0\",\"x\",4\r\n\"x\",\"0\",\"1\",4\r\n");
+    std::remove(path.c_str());
 }
 
 ProblemRead Line(const std::string& integrand, const std::string& lower = "0") {
@@ -106,6 +125,26 @@ TEST(Constants, AreExecutedInListOrder) {
     const SolveResult result = Solve(p, reporter);
     ASSERT_TRUE(result.value);
     EXPECT_NEAR(*result.value, 3.0, 1e-12);
+}
+
+// Each run draws from a fresh sequence, strictly in the sequential order: the midpoint is
+// evaluated again rather than reused, and no point is computed ahead on another thread.
+TEST(Rnd, IsDrawnInTheSequentialOrderWithAnyThreads) {
+    ProblemRead constants = Line("r*1000+q");
+    constants.constants = {"r=Rnd", "q=Rnd"};
+    ProblemRead once = Line("Rnd");
+    once.maxError = 100; // stops at the first test: 5 points, the midpoint twice
+    ProblemRead box = Line("Rnd*x");
+    box.order = 2;
+    box.maxError = 1e-2;
+    box.levels.push_back({"y", "0", "2", 4});
+    Recorder reporter;
+    EXPECT_NEAR(*Solve(constants, reporter, 2).value, 706.0809355974196, 1e-12);
+    EXPECT_EQ(Solve(once, reporter, 2).evaluations, 6u);
+    const SolveResult one = Solve(box, reporter, 1), two = Solve(box, reporter, 2);
+    ASSERT_TRUE(one.value && two.value);
+    EXPECT_EQ(*one.value, *two.value);
+    EXPECT_EQ(one.evaluations, two.evaluations);
 }
 
 } // namespace

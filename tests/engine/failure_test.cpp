@@ -34,6 +34,26 @@ TEST_F(Failure, SyntaxErrorShowsOnlyTheScriptReport) {
     EXPECT_EQ(integrator.Evaluations(), 1u);
 }
 
+TEST(TextAround, KeepsAtMostTheLimitAroundTheColumnMarkingEachCut) {
+    const std::string e = "\xE2\x80\xA6", a300(300, 'a'), b(1000, 'b');
+    const std::string accents = std::string(99, 'c') + "\xC3\xA9" + std::string(400, 'c');
+    const struct {
+        std::string text;
+        int32_t column;
+        std::string shown;
+    } cases[] = {
+        {a300, 5, a300},
+        {a300 + b, 0, a300 + e},
+        {a300 + b, 400, e + std::string(300, 'b') + e},
+        {a300 + b, 1300, e + std::string(300, 'b')},
+        {a300 + b, -1, a300 + e},
+        // a cut falls inside a two-byte character: the character is left out whole
+        {accents, 200, e + std::string(299, 'c') + e},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TextAround(c.text, c.column), c.shown) << c.column;
+}
+
 TEST_F(Failure, AddedFunctionInTheIntegrandEndsTheComputation) {
     Define("Asin(2)", {{"x", "0", "1"}});
     EXPECT_FALSE(Run());

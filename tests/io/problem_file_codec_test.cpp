@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"OnlyHeader", HEAD, "The file ends early: line 2 should hold the order."},
         FailureCase{"NoIntegrand", HEAD "2,0.01,#FALSE#\r\n",
-                    "The file ends early: line 3 should hold the integrand."},
+                    "The file ends early: line 2 should hold the integrand."},
         FailureCase{"NoCount", HEAD LINE2,
                     "The file ends early: line 3 should hold the number of constants."},
         FailureCase{"MissingConstant", HEAD LINE2 " 2 \r\na=1\r\n",
@@ -178,6 +178,18 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"MissingMinimum", HEAD LINE2 " 0 \r\n\"x\",\"0\",\"1\"",
                     "The file ends early: line 4 should hold the minimum number of "
                     "subintervals of integration #1."},
+        // Without the last line end the missing field still belongs on the next line, or on
+        // the line of the record it continues.
+        FailureCase{"HeaderOnlyUnended", "Vantrel",
+                    "The file ends early: line 2 should hold the order."},
+        FailureCase{"BlankLine2", HEAD " \t", "The file ends early: line 2 should hold the order."},
+        FailureCase{"NoIntegrandUnended", HEAD "2,0.01,#FALSE#,",
+                    "The file ends early: line 2 should hold the integrand."},
+        FailureCase{"MissingConstantUnended", HEAD LINE2 " 2 \r\na=1",
+                    "The file ends early: line 5 should hold constant 2 of 2."},
+        FailureCase{"MissingLevelUnended", HEAD LINE2 " 0 \r\n\"x\",\"0\",\"1\",4",
+                    "The file ends early: line 5 should hold the variable name of "
+                    "integration #2."},
         FailureCase{"OrderText", HEAD "two,0.01,#FALSE#,\"x\"\r\n",
                     "Line 2: the order is not a number."},
         FailureCase{"OrderQuoted", HEAD "\"2\",0.01,#FALSE#,\"x\"\r\n",
@@ -200,6 +212,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "Line 2: the maximum error is not a number."},
         FailureCase{"ErrorHalfExponent", HEAD "2,1E,#FALSE#,\"x\"\r\n",
                     "Line 2: the maximum error is not a number."},
+        FailureCase{"ErrorInfinite", HEAD "2,1E400,#FALSE#,\"x\"\r\n",
+                    "Line 2: the maximum error must be a finite number above 0."},
+        FailureCase{"ErrorZero", HEAD "2,0,#FALSE#,\"x\"\r\n",
+                    "Line 2: the maximum error must be a finite number above 0."},
+        FailureCase{"ErrorNegative", HEAD "2,-0.01,#FALSE#,\"x\"\r\n",
+                    "Line 2: the maximum error must be a finite number above 0."},
+        FailureCase{"ResultInfinite", HEAD "1,0.01,#TRUE#,\"x\"\r\n 0 \r\n-1E999 \r\n",
+                    "Line 4: the result is not a finite number."},
         FailureCase{"FlagLowerCase", HEAD "2,0.01,#true#,\"x\"\r\n",
                     "Line 2: the result flag is neither #TRUE# nor #FALSE#."},
         FailureCase{"FlagNumber", HEAD "2,0.01,1,\"x\"\r\n",
@@ -242,7 +262,7 @@ TEST(DecodeProblem, ReadsExactly101Constants) {
 
 TEST(DecodeProblem, CountsLinesInsideAQuotedTextThatSpansThem) {
     const ReadOutcome read = Decoded(HEAD "1,0.01,#FALSE#,\"x\r\n+1\"\r\n 0 \r\n\"x\",\"0\"\r\n");
-    EXPECT_EQ(read.reason, "The file ends early: line 6 should hold the upper limit of "
+    EXPECT_EQ(read.reason, "The file ends early: line 5 should hold the upper limit of "
                            "integration #1.");
 }
 

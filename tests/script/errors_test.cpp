@@ -71,6 +71,9 @@ const Failure RunTime[] = {
     {"Sin()", 450, 0},
     {"Sin = 1", 501, 0, true},
     {"CInt(40000)", 6, 0},
+    {"Rnd(1E300)", 6, 0},
+    {"Rnd(1, 2)", 450, 0},
+    {"rnd = 1", 501, 0, true},
 };
 INSTANTIATE_TEST_SUITE_P(RunTime, Failures, testing::ValuesIn(RunTime));
 

@@ -128,6 +128,26 @@ const Case Functions[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Functions, Values, testing::ValuesIn(Functions));
 
+// Every engine draws from one sequence of its own, which starts where the language's does.
+TEST(Rnd, DrawsTheLanguagesSequence) {
+    ScriptControl engine;
+    const struct {
+        const char* text;
+        double number;
+    } draws[] = {
+        {"Rnd", 0.7055475115776062},        {"Rnd()", 0.5334240198135376},
+        {"Rnd(0)", 0.5334240198135376},     {"rnd(7)", 0.5795186161994934},
+        {"Rnd(-1)", 0.2240070104598999},    {"Rnd(-1)", 0.2240070104598999},
+        {"Rnd(0.5)", 0.035845816135406494}, {"Rnd(-0.5)", 0.7240070104598999},
+    };
+    for (const auto& draw : draws)
+        EXPECT_EQ(engine.Eval(draw.text).number, draw.number) << draw.text;
+    EXPECT_EQ(ScriptControl().Eval("Rnd").number, 0.7055475115776062);
+    const ScriptControl::ExprHandle sum = engine.Prepare("x + Rnd(1) * 2");
+    EXPECT_TRUE(engine.Calls(sum, "rnd"));
+    EXPECT_FALSE(engine.Calls(sum, "x") || engine.Calls(engine.Prepare("Sin(x)"), "Rnd"));
+}
+
 TEST(Statements, StoreUnderTheNameForLaterCalls) {
     ScriptControl engine;
     engine.ExecuteStatement("Rate = 0.25");

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <sys/stat.h>
 
 using namespace vantrel;
 using namespace vantrel::test;
@@ -201,6 +202,8 @@ private slots:
             << "Incompatible file";
         QTest::newRow("no such file")
             << QByteArray() << "The file cannot be opened: No such file or directory.";
+        QTest::newRow("fifo") << QByteArray("FIFO") // without a writer: opening it would block
+                              << "The file cannot be opened: it is a FIFO, not a regular file.";
         QTest::newRow("order 11") << QByteArray("Vantrel\r\n11,0.01,#FALSE#,\"x\"\r\n 0 \r\n")
                                   << "Line 2: the order must be from 1 to 10.";
         QTest::newRow("ends early")
@@ -220,7 +223,10 @@ private slots:
         e.AddConstant("b=1");
         e.w.txtEquation->setText("b*x");
         const std::string path = e.Path("bad.vin");
-        if (!bytes.isEmpty()) WriteBytes(path, bytes.toStdString());
+        if (bytes == "FIFO")
+            QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+        else if (!bytes.isEmpty())
+            WriteBytes(path, bytes.toStdString());
         const QStringList before = Snapshot(e);
 
         e.Open(path);
