@@ -1,8 +1,10 @@
 #include "engine/PointPool.h"
 
+#include <algorithm>
+
 namespace vantrel {
 
-PointPool::PointPool(int threads) {
+PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
     for (int worker = 1; worker < threads; ++worker)
         threads_.emplace_back([this, worker] { Work(worker); });
 }
@@ -17,38 +19,85 @@ PointPool::~PointPool() {
         thread.join();
 }
 
-void PointPool::Run(std::size_t count, const Task& task) {
+void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task) {
+    Slot& s = slots_[static_cast<std::size_t>(slot)];
+    if (s.capacity < count) {
+        s.done = std::make_unique<std::atomic<bool>[]>(count);
+        s.capacity = count;
+    }
+    for (std::size_t i = first; i < count; ++i)
+        s.done[i].store(false, std::memory_order_relaxed);
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        s.task = std::move(task);
+        s.front = first;
+        s.back = count;
+        s.callerEnd = first;
+        s.grain = std::max<std::size_t>(1, grain);
+        s.open = true;
+        wake = idle_ > 0;
+    }
+    if (wake) wake_.notify_all();
+}
+
+bool PointPool::Take(int slot, std::size_t index) {
+    Slot& s = slots_[static_cast<std::size_t>(slot)];
+    if (index < s.callerEnd) return true;
+    if (s.done[index].load(std::memory_order_acquire)) return false;
     std::unique_lock lock(mutex_);
-    task_ = &task;
-    count_ = count;
-    next_ = 0;
-    done_ = 0;
-    ++batch_;
-    wake_.notify_all();
-    Drain(lock, 0);
-    finished_.wait(lock, [this] { return done_ == count_; });
-    task_ = nullptr;
+    if (index < s.back) { // unclaimed: the caller claims a grain from here
+        s.callerEnd = std::min(s.back, index + s.grain);
+        s.front = s.callerEnd;
+        return true;
+    }
+    finished_.wait(lock, [&] { return s.done[index].load(std::memory_order_acquire); });
+    return false;
+}
+
+void PointPool::Close(int slot) {
+    Slot& s = slots_[static_cast<std::size_t>(slot)];
+    std::unique_lock lock(mutex_);
+    s.back = s.front;
+    finished_.wait(lock, [&] { return s.running == 0; });
+    s.open = false;
+    s.task = nullptr;
+}
+
+PointPool::Slot* PointPool::Highest() {
+    for (auto s = slots_.rbegin(); s != slots_.rend(); ++s)
+        if (s->open && s->front < s->back) return &*s;
+    return nullptr;
 }
 
 void PointPool::Work(int worker) {
     std::unique_lock lock(mutex_);
-    uint64_t seen = 0;
     for (;;) {
-        wake_.wait(lock, [&] { return stopping_ || (task_ && batch_ != seen); });
-        if (stopping_) return;
-        seen = batch_;
-        Drain(lock, worker);
-    }
-}
-
-void PointPool::Drain(std::unique_lock<std::mutex>& lock, int worker) {
-    while (task_ && next_ < count_) {
-        const std::size_t index = next_++;
-        const Task& task = *task_;
+        Slot* s = Highest();
+        if (!s) {
+            if (stopping_) return;
+            ++idle_;
+            wake_.wait(lock);
+            --idle_;
+            continue;
+        }
+        const std::size_t end = s->back;
+        const std::size_t begin = end - std::min(s->grain, end - s->front);
+        s->back = begin;
+        ++s->running;
+        const Task& task = s->task;
         lock.unlock();
-        task(index, worker);
+        for (std::size_t i = begin; i < end; ++i) {
+            task(i, worker);
+            {
+                std::lock_guard done(mutex_);
+                s->done[i].store(true, std::memory_order_release);
+            }
+            finished_.notify_all();
+        }
         lock.lock();
-        if (++done_ == count_) finished_.notify_all();
+        --s->running;
+        finished_.notify_all();
     }
 }
 

@@ -49,6 +49,10 @@ bool ScriptControl::Mentions(ExprHandle expression, std::string_view name) {
     return engine_->Mentions(expression, name);
 }
 
+bool ScriptControl::Calls(ExprHandle expression, std::string_view function) const {
+    return engine_->Calls(expression, function);
+}
+
 void ScriptControl::CopyVariablesFrom(const ScriptControl& other) {
     engine_->CopyVariablesFrom(*other.engine_);
 }
