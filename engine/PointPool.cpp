@@ -51,7 +51,9 @@ bool PointPool::Take(int slot, std::size_t index) {
         s.front = s.callerEnd;
         return true;
     }
-    finished_.wait(lock, [&] { return s.done[index].load(std::memory_order_acquire); });
+    callerWaits_.store(true);
+    finished_.wait(lock, [&] { return s.done[index].load(); });
+    callerWaits_.store(false);
     return false;
 }
 
@@ -64,9 +66,11 @@ void PointPool::Close(int slot) {
     s.task = nullptr;
 }
 
+// A pool thread leaves the last unclaimed point of a batch to the caller, which computes it with
+// the help of the threads in its inner levels instead of waiting for it at the batch's end.
 PointPool::Slot* PointPool::Highest() {
     for (auto s = slots_.rbegin(); s != slots_.rend(); ++s)
-        if (s->open && s->front < s->back) return &*s;
+        if (s->open && s->back - s->front >= 2) return &*s;
     return nullptr;
 }
 
@@ -82,18 +86,19 @@ void PointPool::Work(int worker) {
             continue;
         }
         const std::size_t end = s->back;
-        const std::size_t begin = end - std::min(s->grain, end - s->front);
+        const std::size_t begin = end - std::min(s->grain, end - s->front - 1);
         s->back = begin;
         ++s->running;
         const Task& task = s->task;
         lock.unlock();
         for (std::size_t i = begin; i < end; ++i) {
             task(i, worker);
-            {
-                std::lock_guard done(mutex_);
-                s->done[i].store(true, std::memory_order_release);
+            // Sequentially consistent with the caller's wait: one of the two sees the other.
+            s->done[i].store(true);
+            if (callerWaits_.load()) {
+                std::lock_guard waking(mutex_);
+                finished_.notify_all();
             }
-            finished_.notify_all();
         }
         lock.lock();
         --s->running;

@@ -58,6 +58,7 @@ private:
     std::vector<std::thread> threads_;
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
+    std::atomic<bool> callerWaits_{false};
     int idle_ = 0;
     bool stopping_ = false;
 };
