@@ -1,8 +1,15 @@
 #include "engine/PointPool.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace vantrel {
+
+namespace {
+
+constexpr std::chrono::microseconds WatchTime{100};
+
+} // namespace
 
 PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
     for (int worker = 1; worker < threads; ++worker)
@@ -36,6 +43,7 @@ void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t
         s.callerEnd = first;
         s.grain = std::max<std::size_t>(1, grain);
         s.open = true;
+        opened_.fetch_add(1, std::memory_order_relaxed);
         wake = idle_ > 0;
     }
     if (wake) wake_.notify_all();
@@ -74,17 +82,37 @@ PointPool::Slot* PointPool::Highest() {
     return nullptr;
 }
 
+// Batches follow each other closely inside a computation: a thread out of work watches for the
+// next one for a moment before it sleeps, which spares the caller the call that wakes it.
+void PointPool::WatchForOpen(std::unique_lock<std::mutex>& lock) {
+    const uint64_t seen = opened_.load(std::memory_order_relaxed);
+    lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + WatchTime;
+    while (opened_.load(std::memory_order_relaxed) == seen &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    lock.lock();
+}
+
 void PointPool::Work(int worker) {
     std::unique_lock lock(mutex_);
+    bool watched = false;
     for (;;) {
         Slot* s = Highest();
         if (!s) {
             if (stopping_) return;
+            if (!watched) {
+                watched = true;
+                WatchForOpen(lock);
+                continue;
+            }
+            watched = false;
             ++idle_;
             wake_.wait(lock);
             --idle_;
             continue;
         }
+        watched = false;
         const std::size_t end = s->back;
         const std::size_t begin = end - std::min(s->grain, end - s->front - 1);
         s->back = begin;

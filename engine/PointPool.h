@@ -52,6 +52,8 @@ private:
     };
 
     void Work(int worker);
+    // Watches for a moment, the lock released, whether a batch is opened.
+    void WatchForOpen(std::unique_lock<std::mutex>& lock);
     Slot* Highest();
 
     std::vector<Slot> slots_;
@@ -59,6 +61,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
     std::atomic<bool> callerWaits_{false};
+    std::atomic<uint64_t> opened_{0}; // batches opened so far
     int idle_ = 0;
     bool stopping_ = false;
 };
