@@ -83,7 +83,6 @@ void Integrator::Compute() {
 void Integrator::ComputeAhead() {
     workersReady_ = false;
     batches_.assign(static_cast<std::size_t>(d_.Order), {});
-    pointCost_.assign(static_cast<std::size_t>(d_.Order), Clock::duration::zero());
     const WorkingArrays before(d_);
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();
@@ -173,7 +172,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     batch.points = points;
     batch.next = 0;
     batch.previousHere = false;
-    const Clock::duration cost = pointCost_[static_cast<std::size_t>(level)];
+    const Clock::duration cost = batch.pointCost;
     if (cost > Clock::duration::zero() &&
         cost * static_cast<int64_t>(points.size()) >= minAheadWork_)
         Launch(level, 0);
@@ -186,7 +185,7 @@ void Integrator::Launch(int level, std::size_t first) {
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
     batch.values.assign(count, {});
     batch.writes.resize(count * PointWrites::Size(level));
-    const Clock::duration cost = pointCost_[static_cast<std::size_t>(level)];
+    const Clock::duration cost = batch.pointCost;
     const auto grain = static_cast<std::size_t>(ClaimWork / std::max(cost, Clock::duration(1)));
     pool_->Open(level, first, count, grain, [this, level](std::size_t index, int worker) {
         ComputePoint(level, index, worker);
@@ -224,11 +223,11 @@ bool Integrator::TakeAhead(int level, double x, double& value) {
         return false;
     const std::size_t index = batch.next++;
     const Clock::time_point now = Clock::now();
-    if (batch.previousHere) pointCost_[static_cast<std::size_t>(level)] = now - batch.visited;
+    if (batch.previousHere) batch.pointCost = now - batch.visited;
     batch.visited = now;
     batch.previousHere = true;
     if (!batch.launched) {
-        const Clock::duration cost = pointCost_[static_cast<std::size_t>(level)];
+        const Clock::duration cost = batch.pointCost;
         const auto rest = static_cast<int64_t>(batch.points.size() - index);
         if (index == 0 || cost * rest < minAheadWork_) return false;
         Launch(level, index);

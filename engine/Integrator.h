@@ -73,14 +73,16 @@ private:
         int32_t recorded = 0;  // an added function's error, recorded without failing
         int32_t funcsIerr = 0; // the added functions' error record as the point left it
     };
-    // The points of one level about to be visited.
-    struct Batch {
+    // The points of one level about to be visited. The calling thread writes it at every point:
+    // it has cache lines of its own, apart from what the pool's threads write.
+    struct alignas(64) Batch {
         std::vector<double> points;
         std::size_t next = 0; // the next point the scheme visits
         bool launched = false;
         bool previousHere = false; // the previous point was computed on this thread
         Clock::time_point visited;
-        std::vector<double> outer; // the outer levels' variable values
+        Clock::duration pointCost{}; // of a point of the level computed here; zero while unknown
+        std::vector<double> outer;   // the outer levels' variable values
         std::vector<AheadValue> values;
         std::vector<double> writes; // each point's PointWrites
     };
@@ -109,7 +111,6 @@ private:
     std::unique_ptr<PointPool> pool_;
     std::vector<std::unique_ptr<Worker>> workers_; // the pool's threads 1, 2, ...
     std::vector<Batch> batches_;                   // by level
-    std::vector<Clock::duration> pointCost_;       // by level; zero while unknown
 };
 
 } // namespace vantrel
