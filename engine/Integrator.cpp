@@ -171,7 +171,6 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     batch.launched = false;
     batch.points = points;
     batch.next = 0;
-    batch.previousHere = false;
     const Clock::duration cost = batch.pointCost;
     if (cost > Clock::duration::zero() &&
         cost * static_cast<int64_t>(points.size()) >= minAheadWork_)
@@ -222,20 +221,23 @@ bool Integrator::TakeAhead(int level, double x, double& value) {
         std::bit_cast<uint64_t>(batch.points[batch.next]) != std::bit_cast<uint64_t>(x))
         return false;
     const std::size_t index = batch.next++;
-    const Clock::time_point now = Clock::now();
-    if (batch.previousHere) batch.pointCost = now - batch.visited;
-    batch.visited = now;
-    batch.previousHere = true;
     if (!batch.launched) {
-        const Clock::duration cost = batch.pointCost;
+        // A batch that did not go to the pool at once: its first point, computed here, tells
+        // what the rest will cost.
+        if (index > 1) return false;
+        const Clock::time_point now = Clock::now();
+        if (index == 0) {
+            batch.visited = now;
+            return false;
+        }
+        batch.pointCost = now - batch.visited;
         const auto rest = static_cast<int64_t>(batch.points.size() - index);
-        if (index == 0 || cost * rest < minAheadWork_) return false;
+        if (batch.pointCost * rest < minAheadWork_) return false;
         Launch(level, index);
     }
     if (pool_->Take(level, index)) return false;
     const AheadValue& ahead = batch.values[index];
     if (!ahead.ok) return false; // evaluated here: the computation fails at this point
-    batch.previousHere = false;
     PointWrites::Apply(batch.writes.data() + index * PointWrites::Size(level), level, d_);
     if (ahead.recorded != 0) ierr_ = ahead.recorded;
     if (ahead.funcsIerr != UntouchedIerr) d_.Funcs().ierr = ahead.funcsIerr;

@@ -79,9 +79,8 @@ private:
         std::vector<double> points;
         std::size_t next = 0; // the next point the scheme visits
         bool launched = false;
-        bool previousHere = false; // the previous point was computed on this thread
-        Clock::time_point visited;
-        Clock::duration pointCost{}; // of a point of the level computed here; zero while unknown
+        Clock::time_point visited;   // the first point, when it was computed here
+        Clock::duration pointCost{}; // of a point of the level; zero while unknown
         std::vector<double> outer;   // the outer levels' variable values
         std::vector<AheadValue> values;
         std::vector<double> writes; // each point's PointWrites
