@@ -1,5 +1,6 @@
 #include "engine/Evaluation.h"
 
+#include "engine/IndependentPoints.h"
 #include "script/ScriptError.h"
 
 namespace vantrel {
@@ -18,24 +19,7 @@ void Evaluation::Prepare() {
         upper_[k] = engine_.Prepare(d_.ULText[k]);
     }
     equation_ = engine_.Prepare(d_.Equation);
-    // Level L's values repeat at the same point unless a limit of level L or of an inner level
-    // reads the variable of one of them, whose left-over value changes between evaluations.
-    // Values that draw random numbers never repeat, and depend on the order of every draw.
-    bool random = engine_.Calls(equation_, "Rnd");
-    for (std::size_t k = 0; k < n; ++k)
-        random = random || engine_.Calls(lower_[k], "Rnd") || engine_.Calls(upper_[k], "Rnd");
-    reusable_.assign(n, !random);
-    for (std::size_t L = 0; L < n && !random; ++L) {
-        bool reusable = L == 0 || reusable_[L - 1];
-        for (std::size_t k = 0; k <= L && reusable; ++k)
-            for (std::size_t j = 0; j <= L && reusable; ++j) {
-                const bool newPair = k == L || j == L;
-                if (newPair && (engine_.Mentions(lower_[k], d_.VarNam[j]) ||
-                                engine_.Mentions(upper_[k], d_.VarNam[j])))
-                    reusable = false;
-            }
-        reusable_[L] = reusable;
-    }
+    independent_ = IndependentLevels(engine_, d_, lower_, upper_, equation_);
 }
 
 void Evaluation::SetVars() {

@@ -22,7 +22,9 @@ public:
     void SetVars();
     double EvalLimit(int level, bool upper);
     double EvalF();
-    bool MidpointReusable(int level) const { return reusable_[static_cast<std::size_t>(level)]; }
+    // Whether a point of the level is a pure function of the outer variables (IndependentPoints.h).
+    bool Independent(int level) const { return independent_[static_cast<std::size_t>(level)]; }
+    bool MidpointReusable(int level) const { return Independent(level); }
 
     uint64_t Evaluations() const { return evaluations_; }
 
@@ -36,7 +38,7 @@ private:
     std::vector<ScriptControl::VarHandle> vars_;
     std::vector<ScriptControl::ExprHandle> lower_, upper_;
     ScriptControl::ExprHandle equation_ = 0;
-    std::vector<bool> reusable_; // by level: no limit inside reads a variable inside, no Rnd
+    std::vector<bool> independent_; // by level
 };
 
 } // namespace vantrel

@@ -3,15 +3,37 @@
 #include "engine/BooleScheme.h"
 #include "engine/ScriptEnvironment.h"
 #include "engine/ScriptErrorReport.h"
+#include "engine/WorkingArrays.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
+#include <limits>
 #include <thread>
 
 namespace vantrel {
 
-// One thread's own copy of the problem, engine and added functions.
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waking the pool's threads, and preparing them for a computation's first batch, costs some tens
+// of microseconds.
+constexpr auto MinAheadWork = 250us;
+// Points claimed at a time, so that cheap points do not meet at the pool's lock one by one.
+constexpr auto ClaimWork = 20us;
+
+// The added functions' error record before a point computed ahead: a point that leaves it so
+// has not touched it.
+constexpr int32_t UntouchedIerr = std::numeric_limits<int32_t>::min();
+
+class Silent : public Reporter {
+public:
+    MsgResult Show(const Message&) override { return MsgResult::OK; }
+};
+
+} // namespace
+
+// One pool thread's own copy of the problem, engine and added functions.
 struct Integrator::Worker {
     explicit Worker(Progress& progress) : eval(d, engine, d.Funcs(), progress) {
         SetUpScriptEnvironment(engine, d.Funcs(), recorded);
@@ -25,12 +47,17 @@ struct Integrator::Worker {
 Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr)
     : d_(dim), engine_(engine), reporter_(reporter), ierr_(ierr),
       main_(dim, engine, dim.Funcs(), progress_),
-      threads_(static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))) {}
+      threads_(static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
+      minAheadWork_(MinAheadWork) {}
 
 Integrator::~Integrator() = default;
 
 void Integrator::SetThreads(int threads) {
     threads_ = std::max(1, threads);
+}
+
+void Integrator::SetMinAheadWork(std::chrono::nanoseconds work) {
+    minAheadWork_ = work;
 }
 
 void Integrator::SetProgressPoll(Progress::Poll poll) {
@@ -44,37 +71,9 @@ uint64_t Integrator::Evaluations() const {
     return total;
 }
 
-namespace {
-
-// The working arrays, which a failed computation ahead must leave as it found them.
-struct WorkingArrays {
-    explicit WorkingArrays(const Dimension& d)
-        : nsub(d.NSub), numbers{d.VarVal, d.LLVal, d.ULVal, d.H,     d.FA,        d.FB,
-                                d.Sum7,   d.Sum12, d.Sum14, d.Sum32, d.PrevInteg, d.Integ} {}
-    void Restore(Dimension& d) const {
-        d.NSub = nsub;
-        std::vector<double>* arrays[] = {&d.VarVal, &d.LLVal, &d.ULVal,     &d.H,
-                                         &d.FA,     &d.FB,    &d.Sum7,      &d.Sum12,
-                                         &d.Sum14,  &d.Sum32, &d.PrevInteg, &d.Integ};
-        for (std::size_t i = 0; i < numbers.size(); ++i)
-            *arrays[i] = numbers[i];
-    }
-    std::vector<int32_t> nsub;
-    std::array<std::vector<double>, 12> numbers;
-};
-
-class Silent : public Reporter {
-public:
-    MsgResult Show(const Message&) override { return MsgResult::OK; }
-};
-
-} // namespace
-
 void Integrator::Compute() {
     main_.Prepare();
-    parallel_ = threads_ > 1 && d_.Order >= 2 && main_.MidpointReusable(d_.Order - 1);
-    innerAhead_ = false;
-    aheadLevel_ = -1;
+    parallel_ = threads_ > 1 && d_.Order >= 2 && main_.Independent(1);
     if (parallel_)
         ComputeAhead();
     else
@@ -82,15 +81,16 @@ void Integrator::Compute() {
 }
 
 void Integrator::ComputeAhead() {
-    PrepareWorkers();
+    workersReady_ = false;
+    batches_.assign(static_cast<std::size_t>(d_.Order), {});
     const WorkingArrays before(d_);
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();
     engine_.SetErrorHandler({});
     Silent silent;
     const Outcome outcome = RunScheme(silent);
+    CloseBatches();
     engine_.SetErrorHandler(handler);
-    aheadPoints_.clear();
     parallel_ = false;
     if (outcome != Outcome::Failed) return;
     before.Restore(d_);
@@ -126,13 +126,26 @@ void Integrator::Fail(Reporter& reporter, int32_t number, const std::string& sou
     ReportComputationError(number, source, description, ierr_, reporter);
 }
 
+void Integrator::CloseBatches() {
+    for (std::size_t level = 0; level < batches_.size(); ++level)
+        if (batches_[level].launched) {
+            pool_->Close(static_cast<int>(level));
+            batches_[level].launched = false;
+        }
+}
+
+// Once per computation, before its first batch, while the pool's threads have nothing to do:
+// each worker starts from the state the points share, the engine's variables and the added
+// functions' properties; its SetVars gives every level's variable before anything reads it.
 void Integrator::PrepareWorkers() {
     if (!pool_ || pool_->Threads() != threads_) {
+        pool_.reset();
         workers_.clear();
-        pool_ = std::make_unique<PointPool>(threads_);
+        pool_ = std::make_unique<PointPool>(threads_, Dimension::MaxOrder);
     }
-    while (static_cast<int>(workers_.size()) < threads_)
+    while (static_cast<int>(workers_.size()) < threads_ - 1)
         workers_.push_back(std::make_unique<Worker>(progress_));
+    const Class1& funcs = d_.Funcs();
     for (const auto& worker : workers_) {
         Dimension& w = worker->d;
         if (w.Order != d_.Order) w.RecreateLevelArrays(d_.Order);
@@ -143,60 +156,95 @@ void Integrator::PrepareWorkers() {
         w.ULText = d_.ULText;
         w.MinSub = d_.MinSub;
         worker->eval.Prepare();
-    }
-}
-
-// Each worker starts from the state the points share: the outer levels' values, the engine's
-// variables and the added functions' properties.
-void Integrator::Ahead(int level, const std::vector<double>& points) {
-    aheadPoints_.clear();
-    aheadLevel_ = -1;
-    // An integral per point is worth a thread; a single integrand evaluation is not.
-    if (level == d_.Order - 1) {
-        innerAhead_ = d_.Order >= 3 && points.size() < static_cast<std::size_t>(threads_);
-        if (innerAhead_) return;
-        outerPass_.BeginAhead(d_, points.size());
-    }
-    aheadLevel_ = level;
-    const auto L = static_cast<std::size_t>(level);
-    const Class1& funcs = d_.Funcs();
-    for (const auto& worker : workers_) {
-        std::copy(d_.VarVal.begin() + static_cast<std::ptrdiff_t>(L) + 1, d_.VarVal.end(),
-                  worker->d.VarVal.begin() + static_cast<std::ptrdiff_t>(L) + 1);
         worker->engine.CopyVariablesFrom(engine_);
-        Class1& own = worker->d.Funcs();
+        Class1& own = w.Funcs();
         own.pi = funcs.pi;
         own.halfpi = funcs.halfpi;
         own.e = funcs.e;
         own.x = funcs.x;
-        own.ierr = funcs.ierr;
     }
-    aheadPoints_ = points;
-    aheadValues_.assign(points.size(), {});
-    aheadNext_ = 0;
-    pool_->Run(points.size(), [&](std::size_t i, int index) {
-        Worker& worker = *workers_[static_cast<std::size_t>(index)];
-        worker.recorded = 0;
-        try {
-            BooleScheme<Evaluation> scheme(worker.d, worker.eval);
-            aheadValues_[i].value = scheme.Value(level, points[i]);
-            aheadValues_[i].recorded = worker.recorded;
-            aheadValues_[i].ok = true;
-            if (level == d_.LastLevel) outerPass_.DoneAhead();
-        } catch (...) {
-            // evaluated again in order, where its failure is reported as it would be
-        }
+    workersReady_ = true;
+}
+
+void Integrator::Ahead(int level, const std::vector<double>& points) {
+    if (level == d_.LastLevel) outerPass_.BeginAhead(d_, points.size());
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    if (batch.launched) pool_->Close(level);
+    batch.launched = false;
+    batch.points = points;
+    batch.next = 0;
+    const Clock::duration cost = batch.pointCost;
+    if (cost > Clock::duration::zero() &&
+        cost * static_cast<int64_t>(points.size()) >= minAheadWork_)
+        Launch(level, 0);
+}
+
+void Integrator::Launch(int level, std::size_t first) {
+    if (!workersReady_) PrepareWorkers();
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    const std::size_t count = batch.points.size();
+    batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
+    batch.values.assign(count, {});
+    batch.writes.resize(count * PointWrites::Size(level));
+    const Clock::duration cost = batch.pointCost;
+    const auto grain = static_cast<std::size_t>(ClaimWork / std::max(cost, Clock::duration(1)));
+    pool_->Open(level, first, count, grain, [this, level](std::size_t index, int worker) {
+        ComputePoint(level, index, worker);
     });
+    batch.launched = true;
+}
+
+void Integrator::ComputePoint(int level, std::size_t index, int worker) {
+    const Batch& batch = batches_[static_cast<std::size_t>(level)];
+    Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
+    std::copy(batch.outer.begin(), batch.outer.end(), w.d.VarVal.begin() + level + 1);
+    PointWrites::Mark(w.d, level);
+    w.recorded = 0;
+    w.d.Funcs().ierr = UntouchedIerr;
+    AheadValue& ahead = batches_[static_cast<std::size_t>(level)].values[index];
+    try {
+        BooleScheme<Evaluation> scheme(w.d, w.eval);
+        ahead.value = scheme.Value(level, batch.points[index]);
+    } catch (...) {
+        return; // computed again in order, where its failure is reported as it would be
+    }
+    PointWrites::Capture(w.d, level,
+                         batches_[static_cast<std::size_t>(level)].writes.data() +
+                             index * PointWrites::Size(level));
+    ahead.recorded = w.recorded;
+    ahead.funcsIerr = w.d.Funcs().ierr;
+    ahead.ok = true;
+    if (level == d_.LastLevel) outerPass_.DoneAhead();
 }
 
 bool Integrator::TakeAhead(int level, double x, double& value) {
     if (level == d_.LastLevel) outerPass_.Visit(d_, x);
-    if (!parallel_ || level != aheadLevel_ || aheadNext_ >= aheadPoints_.size() ||
-        std::bit_cast<uint64_t>(aheadPoints_[aheadNext_]) != std::bit_cast<uint64_t>(x))
+    if (level == 0 || !parallel_) return false;
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    if (batch.next >= batch.points.size() ||
+        std::bit_cast<uint64_t>(batch.points[batch.next]) != std::bit_cast<uint64_t>(x))
         return false;
-    const AheadValue& ahead = aheadValues_[aheadNext_++];
+    const std::size_t index = batch.next++;
+    if (!batch.launched) {
+        // A batch that did not go to the pool at once: its first point, computed here, tells
+        // what the rest will cost.
+        if (index > 1) return false;
+        const Clock::time_point now = Clock::now();
+        if (index == 0) {
+            batch.visited = now;
+            return false;
+        }
+        batch.pointCost = now - batch.visited;
+        const auto rest = static_cast<int64_t>(batch.points.size() - index);
+        if (batch.pointCost * rest < minAheadWork_) return false;
+        Launch(level, index);
+    }
+    if (pool_->Take(level, index)) return false;
+    const AheadValue& ahead = batch.values[index];
     if (!ahead.ok) return false; // evaluated here: the computation fails at this point
+    PointWrites::Apply(batch.writes.data() + index * PointWrites::Size(level), level, d_);
     if (ahead.recorded != 0) ierr_ = ahead.recorded;
+    if (ahead.funcsIerr != UntouchedIerr) d_.Funcs().ierr = ahead.funcsIerr;
     value = ahead.value;
     return true;
 }

@@ -1,14 +1,16 @@
 // The computation of the problem held in the state: the nested Boole rule with every limit and
 // the integrand evaluated by the script engine, and the computation's failure report.
 //
-// Where a level's points are independent (no limit reads a variable of the problem, so no
-// left-over value can change a value, and nothing calls Rnd, whose numbers depend on the order
-// of every call), the outermost level's points (or, where it has fewer
-// points than threads, the next level's) are computed ahead on a pool of threads, each with its own
-// state and engine; the scheme still takes them in its own order, so that a successful computation
-// gives the sequential result and leaves the same values behind. Such a computation runs without
-// reports; should it fail, the state it started from is restored and the computation made again
-// sequentially, with the reports, ierr and the left-over values of the sequential failure.
+// Where a level's points are independent (IndependentPoints.h), points of that level are
+// computed ahead on a pool of threads, each with its own state and engine, while the scheme
+// visits them in its own order on the calling thread: a value computed ahead is taken with what
+// its computation wrote to the inner levels' working arrays, so that a successful computation
+// gives the sequential result and leaves the same values behind. A level's batch of points goes
+// to the pool only once a point of the level has shown that the rest is worth it; the outermost
+// batches are the pool's first choice, and the calling thread takes part in the inner levels of
+// the points it computes itself. Such a computation runs without reports; should it fail, the
+// state it started from is restored and the computation made again sequentially, with the
+// reports, ierr and the left-over values of the sequential failure.
 #pragma once
 
 #include "engine/Dimension.h"
@@ -19,6 +21,7 @@
 #include "engine/Reporter.h"
 #include "script/ScriptControl.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -31,9 +34,12 @@ public:
     Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr);
     ~Integrator();
 
-    // Threads for the outermost level's points, the caller included; 1 computes sequentially.
-    // The default is the machine's cores.
+    // Threads for the computation, the caller included; 1 computes sequentially. The default is
+    // the machine's cores.
     void SetThreads(int threads);
+    // A level's remaining points go to the pool once a point of the level shows that they take
+    // at least this long on one thread (the default pays for waking the threads).
+    void SetMinAheadWork(std::chrono::nanoseconds work);
     // Called on the computing thread every few milliseconds of computing with the number of
     // integrand evaluations so far; returning true cancels the computation, which then ends like
     // a failure without any report: ierr is 18 ("User interrupt occurred").
@@ -54,23 +60,41 @@ public:
     double EvalLimit(int level, bool upper) { return main_.EvalLimit(level, upper); }
     double EvalF() { return main_.EvalF(); }
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
+    // An integral per point is worth a thread; a single integrand evaluation is not.
     bool ComputesAhead(int level) const {
-        return parallel_ && (level == d_.Order - 1 || (innerAhead_ && level == d_.Order - 2));
+        return parallel_ && level >= 1 && main_.Independent(level);
     }
     void Ahead(int level, const std::vector<double>& points);
     bool TakeAhead(int level, double x, double& value);
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Worker;
     struct AheadValue {
         bool ok = false;
         double value = 0;
-        int32_t recorded = 0; // an added function's error, recorded without failing
+        int32_t recorded = 0;  // an added function's error, recorded without failing
+        int32_t funcsIerr = 0; // the added functions' error record as the point left it
+    };
+    // The points of one level about to be visited. The calling thread writes it at every point:
+    // it has cache lines of its own, apart from what the pool's threads write.
+    struct alignas(64) Batch {
+        std::vector<double> points;
+        std::size_t next = 0; // the next point the scheme visits
+        bool launched = false;
+        Clock::time_point visited;   // the first point, when it was computed here
+        Clock::duration pointCost{}; // of a point of the level; zero while unknown
+        std::vector<double> outer;   // the outer levels' variable values
+        std::vector<AheadValue> values;
+        std::vector<double> writes; // each point's PointWrites
     };
 
     enum class Outcome { Done, Failed, Cancelled };
     Outcome RunScheme(Reporter& reporter);
     void ComputeAhead();
+    void Launch(int level, std::size_t first);
+    void ComputePoint(int level, std::size_t index, int worker);
+    void CloseBatches();
     void PrepareWorkers();
     void Fail(Reporter& reporter, int32_t number, const std::string& source,
               const std::string& description);
@@ -83,15 +107,13 @@ private:
     OuterPass outerPass_;
     Evaluation main_;
     int threads_;
+    Clock::duration minAheadWork_;
     bool parallel_ = false;
+    bool workersReady_ = false; // the workers hold this computation's problem
 
     std::unique_ptr<PointPool> pool_;
-    std::vector<std::unique_ptr<Worker>> workers_;
-    std::vector<double> aheadPoints_;
-    std::vector<AheadValue> aheadValues_;
-    std::size_t aheadNext_ = 0;
-    int aheadLevel_ = -1;     // the level whose points aheadValues_ holds
-    bool innerAhead_ = false; // the outer level's batch is too small: its inner level's instead
+    std::vector<std::unique_ptr<Worker>> workers_; // the pool's threads 1, 2, ...
+    std::vector<Batch> batches_;                   // by level
 };
 
 } // namespace vantrel

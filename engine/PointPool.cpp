@@ -1,8 +1,17 @@
 #include "engine/PointPool.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace vantrel {
 
-PointPool::PointPool(int threads) {
+namespace {
+
+constexpr std::chrono::microseconds WatchTime{100};
+
+} // namespace
+
+PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
     for (int worker = 1; worker < threads; ++worker)
         threads_.emplace_back([this, worker] { Work(worker); });
 }
@@ -17,38 +26,111 @@ PointPool::~PointPool() {
         thread.join();
 }
 
-void PointPool::Run(std::size_t count, const Task& task) {
+void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task) {
+    Slot& s = slots_[static_cast<std::size_t>(slot)];
+    if (s.capacity < count) {
+        s.done = std::make_unique<std::atomic<bool>[]>(count);
+        s.capacity = count;
+    }
+    for (std::size_t i = first; i < count; ++i)
+        s.done[i].store(false, std::memory_order_relaxed);
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        s.task = std::move(task);
+        s.front = first;
+        s.back = count;
+        s.callerEnd = first;
+        s.grain = std::max<std::size_t>(1, grain);
+        s.open = true;
+        opened_.fetch_add(1, std::memory_order_relaxed);
+        wake = idle_ > 0;
+    }
+    if (wake) wake_.notify_all();
+}
+
+bool PointPool::Take(int slot, std::size_t index) {
+    Slot& s = slots_[static_cast<std::size_t>(slot)];
+    if (index < s.callerEnd) return true;
+    if (s.done[index].load(std::memory_order_acquire)) return false;
     std::unique_lock lock(mutex_);
-    task_ = &task;
-    count_ = count;
-    next_ = 0;
-    done_ = 0;
-    ++batch_;
-    wake_.notify_all();
-    Drain(lock, 0);
-    finished_.wait(lock, [this] { return done_ == count_; });
-    task_ = nullptr;
+    if (index < s.back) { // unclaimed: the caller claims a grain from here
+        s.callerEnd = std::min(s.back, index + s.grain);
+        s.front = s.callerEnd;
+        return true;
+    }
+    callerWaits_.store(true);
+    finished_.wait(lock, [&] { return s.done[index].load(); });
+    callerWaits_.store(false);
+    return false;
+}
+
+void PointPool::Close(int slot) {
+    Slot& s = slots_[static_cast<std::size_t>(slot)];
+    std::unique_lock lock(mutex_);
+    s.back = s.front;
+    finished_.wait(lock, [&] { return s.running == 0; });
+    s.open = false;
+    s.task = nullptr;
+}
+
+// A pool thread leaves the last unclaimed point of a batch to the caller, which computes it with
+// the help of the threads in its inner levels instead of waiting for it at the batch's end.
+PointPool::Slot* PointPool::Highest() {
+    for (auto s = slots_.rbegin(); s != slots_.rend(); ++s)
+        if (s->open && s->back - s->front >= 2) return &*s;
+    return nullptr;
+}
+
+// Batches follow each other closely inside a computation: a thread out of work watches for the
+// next one for a moment before it sleeps, which spares the caller the call that wakes it.
+void PointPool::WatchForOpen(std::unique_lock<std::mutex>& lock) {
+    const uint64_t seen = opened_.load(std::memory_order_relaxed);
+    lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + WatchTime;
+    while (opened_.load(std::memory_order_relaxed) == seen &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    lock.lock();
 }
 
 void PointPool::Work(int worker) {
     std::unique_lock lock(mutex_);
-    uint64_t seen = 0;
+    bool watched = false;
     for (;;) {
-        wake_.wait(lock, [&] { return stopping_ || (task_ && batch_ != seen); });
-        if (stopping_) return;
-        seen = batch_;
-        Drain(lock, worker);
-    }
-}
-
-void PointPool::Drain(std::unique_lock<std::mutex>& lock, int worker) {
-    while (task_ && next_ < count_) {
-        const std::size_t index = next_++;
-        const Task& task = *task_;
+        Slot* s = Highest();
+        if (!s) {
+            if (stopping_) return;
+            if (!watched) {
+                watched = true;
+                WatchForOpen(lock);
+                continue;
+            }
+            watched = false;
+            ++idle_;
+            wake_.wait(lock);
+            --idle_;
+            continue;
+        }
+        watched = false;
+        const std::size_t end = s->back;
+        const std::size_t begin = end - std::min(s->grain, end - s->front - 1);
+        s->back = begin;
+        ++s->running;
+        const Task& task = s->task;
         lock.unlock();
-        task(index, worker);
+        for (std::size_t i = begin; i < end; ++i) {
+            task(i, worker);
+            // Sequentially consistent with the caller's wait: one of the two sees the other.
+            s->done[i].store(true);
+            if (callerWaits_.load()) {
+                std::lock_guard waking(mutex_);
+                finished_.notify_all();
+            }
+        }
         lock.lock();
-        if (++done_ == count_) finished_.notify_all();
+        --s->running;
+        finished_.notify_all();
     }
 }
 

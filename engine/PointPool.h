@@ -1,11 +1,16 @@
-// Threads that compute batches of independent points. The thread that runs a batch takes part
-// in it, so a pool of one thread computes sequentially on the caller.
+// Threads that compute points ahead of the thread that runs the scheme (the caller). The caller
+// opens a batch of points per slot (a level) and visits them in order from the front, computing
+// itself those that no thread has started; the pool's threads take points from the back of the
+// highest open slot's batch, so that the caller meets their results last and rarely waits for
+// one. A pool of one thread has no threads of its own: the caller computes every point.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,30 +19,50 @@ namespace vantrel {
 
 class PointPool {
 public:
-    // threads counts the caller; at least 1.
-    explicit PointPool(int threads);
+    // threads counts the caller; at least 1. slots is how many batches may be open at once.
+    PointPool(int threads, int slots);
     ~PointPool();
     PointPool(const PointPool&) = delete;
     PointPool& operator=(const PointPool&) = delete;
 
     int Threads() const { return static_cast<int>(threads_.size()) + 1; }
 
-    // Runs task(i, worker) for every i below count and returns when all have run; worker tells
-    // which thread runs it (0 the caller). The task must not throw.
+    // task(index, worker) computes a point on the pool's thread worker (1 to Threads() - 1); it
+    // must not throw.
     using Task = std::function<void(std::size_t index, int worker)>;
-    void Run(std::size_t count, const Task& task);
+    // Opens the slot's batch of the points first to count - 1; grain is how many points one
+    // thread claims at a time. The slot must be closed.
+    void Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task);
+    // For the caller, in order of index from first on: true when the caller computes the point
+    // itself, false when a pool thread has computed it (waiting for it to finish).
+    bool Take(int slot, std::size_t index);
+    // Leaves the batch's unclaimed points to nobody and waits for those being computed.
+    void Close(int slot);
 
 private:
-    void Work(int worker);
-    // Takes and runs tasks of the current batch until none is left.
-    void Drain(std::unique_lock<std::mutex>& lock, int worker);
+    struct Slot {
+        bool open = false;
+        std::size_t front = 0, back = 0; // the unclaimed points
+        std::size_t callerEnd = 0;       // the caller's claim ends here
+        std::size_t grain = 1;
+        int running = 0; // claims being computed by pool threads
+        Task task;
+        std::unique_ptr<std::atomic<bool>[]> done;
+        std::size_t capacity = 0;
+    };
 
+    void Work(int worker);
+    // Watches for a moment, the lock released, whether a batch is opened.
+    void WatchForOpen(std::unique_lock<std::mutex>& lock);
+    Slot* Highest();
+
+    std::vector<Slot> slots_;
     std::vector<std::thread> threads_;
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
-    const Task* task_ = nullptr;
-    std::size_t count_ = 0, next_ = 0, done_ = 0;
-    uint64_t batch_ = 0;
+    std::atomic<bool> callerWaits_{false};
+    std::atomic<uint64_t> opened_{0}; // batches opened so far
+    int idle_ = 0;
     bool stopping_ = false;
 };
 

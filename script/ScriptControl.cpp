@@ -49,8 +49,8 @@ bool ScriptControl::Mentions(ExprHandle expression, std::string_view name) {
     return engine_->Mentions(expression, name);
 }
 
-bool ScriptControl::Calls(ExprHandle expression, std::string_view name) {
-    return engine_->Calls(expression, name);
+bool ScriptControl::Calls(ExprHandle expression, std::string_view function) const {
+    return engine_->Calls(expression, function);
 }
 
 void ScriptControl::CopyVariablesFrom(const ScriptControl& other) {

@@ -55,8 +55,8 @@ public:
     // (added object's property or global variable) with the same failures, without any text.
     // Whether the expression reads the variable or property that name stands for.
     bool Mentions(ExprHandle expression, std::string_view name);
-    // Whether the expression calls the function that name stands for.
-    bool Calls(ExprHandle expression, std::string_view name);
+    // Whether the expression calls the built-in or added function of that name.
+    bool Calls(ExprHandle expression, std::string_view function) const;
 
     // Gives every global variable of other the same value here (the added objects' properties
     // are the objects' own business).

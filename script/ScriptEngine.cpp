@@ -1,5 +1,6 @@
 #include "script/ScriptEngine.h"
 
+#include "script/Builtins.h"
 #include "script/NumberFormat.h"
 #include "script/Scanner.h"
 #include "script/VariantOps.h"
@@ -128,14 +129,15 @@ bool ScriptEngine::Mentions(int32_t expression, std::string_view name) {
     return false;
 }
 
-bool ScriptEngine::Calls(int32_t expression, std::string_view name) {
-    const NameBinding binding = names_.Resolve(name);
-    const OpCode call = binding.kind == NameBinding::Builtin    ? OpCode::CallBuiltin
-                        : binding.kind == NameBinding::Function ? OpCode::CallMember
-                                                                : OpCode::Raise;
-    if (call == OpCode::Raise) return false;
-    for (const Instruction& in : programs_[static_cast<std::size_t>(expression)].code)
-        if (in.code == call && in.index == binding.index) return true;
+bool ScriptEngine::Calls(int32_t expression, std::string_view function) const {
+    const int builtin = FindBuiltin(function);
+    for (const Instruction& in : programs_[static_cast<std::size_t>(expression)].code) {
+        if (in.code == OpCode::CallBuiltin && builtin >= 0 && in.index == builtin) return true;
+        if (in.code == OpCode::CallMember) {
+            const MemberRef& called = names_.functions[static_cast<std::size_t>(in.index)];
+            if (called.object->FindFunction(function) == called.index) return true;
+        }
+    }
     return false;
 }
 

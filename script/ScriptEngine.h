@@ -36,7 +36,7 @@ public:
     Variant Evaluate(int32_t expression);
     double EvaluateNumber(int32_t expression);
     bool Mentions(int32_t expression, std::string_view name);
-    bool Calls(int32_t expression, std::string_view name);
+    bool Calls(int32_t expression, std::string_view function) const;
     void CopyVariablesFrom(const ScriptEngine& other);
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);

@@ -1,11 +1,13 @@
 // Whole computations through the engine beside the same scheme with the integrand compiled in
-// (the native floor), printed as a table of times and ratios. Each case runs a few times and
-// the fastest run counts, which is the least disturbed by the rest of the machine.
+// (the native floor), and the speedup of two threads over one on problems large and small,
+// printed as tables of times and ratios. Each case runs a few times and the fastest run counts,
+// which is the least disturbed by the rest of the machine.
 #include "cli/Solver.h"
 #include "engine/BooleScheme.h"
 #include "script/NumberFormat.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -151,6 +153,54 @@ void Compare(const Case& c, int runs) {
                 engine.value && *engine.value == roundedValue ? "same bits" : "DIFFERENT");
 }
 
+ProblemRead Problem(double maxError, const std::string& integrand,
+                    std::vector<LevelRecord> levels) {
+    ProblemRead p;
+    p.order = static_cast<int32_t>(levels.size());
+    p.maxError = maxError;
+    p.integrand = integrand;
+    p.levels = std::move(levels);
+    return p;
+}
+
+// Two threads against one, the runs of the two taken in turn.
+void Speedups(int runs) {
+    const struct {
+        const char* name;
+        ProblemRead problem;
+    } cases[] = {
+        {"Gaussian over the unit disk, 1E-8",
+         Problem(1e-8, "Exp(-(x*x+y*y))",
+                 {{"y", "-Sqr(1-x^2)", "Sqr(1-x^2)", 4}, {"x", "-1", "1", 4}})},
+        {"4-simplex Exp(t*z+y*x), 1E-10",
+         Problem(1e-10, "Exp(t*z+y*x)",
+                 {{"t", "0", "z", 4}, {"z", "0", "y", 4}, {"y", "0", "x", 4}, {"x", "0", "1", 4}})},
+        {"order-10 box, 0.01", Box10().problem},
+        {"2-D kink, 1E-6", Problem(1e-6, "Exp(-(4*Abs(x-0.4)+6*Abs(y-0.65)))",
+                                   {{"x", "0", "1", 4}, {"y", "0", "1", 4}})},
+        {"3-D oscillatory, 1E-6",
+         Problem(1e-6, "Cos(2*pi*0.2+1.2*x+0.8*y+1.6*z)",
+                 {{"x", "0", "1", 4}, {"y", "0", "1", 4}, {"z", "0", "1", 4}})},
+    };
+    std::printf("\nTwo threads against one, fastest of %d runs each\n", runs);
+    std::printf("  %-36s %12s %12s %8s\n", "problem", "1 thread", "2 threads", "speedup");
+    Quiet quiet;
+    for (const auto& c : cases) {
+        double best[2] = {1e300, 1e300};
+        SolveResult result[2];
+        for (int run = 0; run < runs; ++run)
+            for (int t = 0; t < 2; ++t) {
+                result[t] = Solve(c.problem, quiet, t + 1);
+                best[t] = std::min(best[t], result[t].seconds);
+            }
+        const bool same =
+            result[0].value && result[1].value &&
+            std::bit_cast<uint64_t>(*result[0].value) == std::bit_cast<uint64_t>(*result[1].value);
+        std::printf("  %-36s %10.5f s %10.5f s %8.2f  %s\n", c.name, best[0], best[1],
+                    best[0] / best[1], same ? "same bits" : "DIFFERENT");
+    }
+}
+
 } // namespace
 } // namespace vantrel
 
@@ -158,4 +208,5 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     vantrel::Compare(vantrel::Oscillatory3(), runs);
     vantrel::Compare(vantrel::Box10(), runs);
+    vantrel::Speedups(runs);
 }
