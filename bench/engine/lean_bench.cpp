@@ -1,0 +1,113 @@
+// The engine beside the lean native floor (LeanScheme.h: the same scheme with the integrand
+// inlined) on four standard problems, one thread, in one run: nanoseconds per integrand point
+// for each, their ratio, and whether both give the same bits. Each side runs a few times,
+// alternately, and its fastest run counts, the least disturbed by the rest of the machine.
+#include "bench/engine/LeanScheme.h"
+#include "cli/Solver.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace vantrel {
+namespace {
+
+class Quiet : public Reporter {
+public:
+    MsgResult Show(const Message&) override { return MsgResult::OK; }
+};
+
+ProblemRead UnitCube(const std::string& integrand, const char* const* names, int order,
+                     double maxError) {
+    ProblemRead p;
+    p.order = order;
+    p.maxError = maxError;
+    p.integrand = integrand;
+    for (int k = 0; k < order; ++k)
+        p.levels.push_back({names[k], "0", "1", 4});
+    return p;
+}
+
+struct Side {
+    double seconds = 1e300;
+    uint64_t points = 0;
+    double value = 0;
+    double NanosecondsPerPoint() const { return seconds * 1e9 / static_cast<double>(points); }
+};
+
+template <int Order, class Integrand>
+void Compare(const char* name, const ProblemRead& problem, Integrand f, int runs) {
+    Quiet quiet;
+    Side engine, lean;
+    for (int run = 0; run < runs; ++run) {
+        const SolveResult result = Solve(problem, quiet, 1);
+        engine.seconds = std::min(engine.seconds, result.seconds);
+        engine.points = result.evaluations;
+        engine.value = result.value.value_or(NAN);
+
+        LeanScheme<Order, Integrand> scheme(0, 1, problem.maxError, 4, f);
+        const auto start = std::chrono::steady_clock::now();
+        lean.value = scheme.Integral();
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+        lean.seconds = std::min(lean.seconds, seconds.count());
+        lean.points = scheme.Points();
+    }
+    const bool same =
+        std::bit_cast<uint64_t>(engine.value) == std::bit_cast<uint64_t>(lean.value) &&
+        engine.points == lean.points;
+    std::printf("%-28s %12llu %10.1f %10.1f %7.2f  %s\n", name,
+                static_cast<unsigned long long>(engine.points), engine.NanosecondsPerPoint(),
+                lean.NanosecondsPerPoint(),
+                engine.NanosecondsPerPoint() / lean.NanosecondsPerPoint(),
+                same ? "same bits" : "DIFFERENT");
+}
+
+double Square(double v) {
+    return std::pow(v, 2);
+}
+
+} // namespace
+} // namespace vantrel
+
+int main(int argc, char** argv) {
+    using namespace vantrel;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    std::printf("%-28s %12s %10s %10s %7s\n", "one thread, ns per point", "points", "engine",
+                "lean", "ratio");
+    const char* const box[] = {"x1", "x2", "x3", "x4", "x5", "x6", "x7", "x8", "x9", "x10"};
+    Compare<10>(
+        "order-10 box, error 0.01", UnitCube("x1+x2+x3+x4+x5+x6+x7+x8+x9+x10", box, 10, 0.01),
+        [](const double* v) {
+            return v[0] + v[1] + v[2] + v[3] + v[4] + v[5] + v[6] + v[7] + v[8] + v[9];
+        },
+        runs);
+    Compare<4>(
+        "4-D Gaussian, error 1E-8",
+        UnitCube("Exp(-(2.25*(x1-0.3)^2+(x2-0.5)^2+4*(x3-0.6)^2+0.25*(x4-0.4)^2))", box, 4, 1e-8),
+        [](const double* v) {
+            return std::exp(-(2.25 * Square(v[0] - 0.3) + Square(v[1] - 0.5) +
+                              4 * Square(v[2] - 0.6) + 0.25 * Square(v[3] - 0.4)));
+        },
+        runs);
+    const char* const xyz[] = {"x", "y", "z"};
+    Compare<3>(
+        "3-D oscillatory, error 1E-12", UnitCube("Cos(2*pi*0.2+1.2*x+0.8*y+1.6*z)", xyz, 3, 1e-12),
+        [](const double* v) {
+            const double pi = std::atan(1.0) * 4;
+            return std::cos(2 * pi * 0.2 + 1.2 * v[0] + 0.8 * v[1] + 1.6 * v[2]);
+        },
+        runs);
+    ProblemRead peak = UnitCube("1/((1/(a1*a1)+(x-u1)^2)*(1/(a2*a2)+(y-u2)^2))", xyz, 2, 1e-10);
+    peak.constants = {"a1=5", "u1=0.3", "a2=7", "u2=0.6"};
+    Compare<2>(
+        "2-D product peak, error 1E-10", peak,
+        [](const double* v) {
+            const double a1 = 5, u1 = 0.3, a2 = 7, u2 = 0.6;
+            return 1 / ((1 / (a1 * a1) + Square(v[0] - u1)) * (1 / (a2 * a2) + Square(v[1] - u2)));
+        },
+        runs);
+}
