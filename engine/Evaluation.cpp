@@ -35,8 +35,7 @@ void Evaluation::Prepare() {
 }
 
 void Evaluation::SetVars() {
-    for (int32_t k = 0; k < d_.Order; ++k)
-        engine_.Assign(vars_[k], d_.VarVal[k]);
+    engine_.Assign(vars_, d_.VarVal.data());
 }
 
 double Evaluation::EvalLimit(int level, bool upper) {

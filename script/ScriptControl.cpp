@@ -61,4 +61,8 @@ void ScriptControl::Assign(VarHandle variable, double value) {
     engine_->Assign(variable, value);
 }
 
+void ScriptControl::Assign(std::span<const VarHandle> variables, const double* values) {
+    engine_->Assign(variables, values);
+}
+
 } // namespace vantrel

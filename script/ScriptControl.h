@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,8 @@ public:
     using VarHandle = int32_t;
     VarHandle BindVariable(std::string_view name);
     void Assign(VarHandle variable, double value);
+    // Assign of each variable to its value, in order.
+    void Assign(std::span<const VarHandle> variables, const double* values);
 
 private:
     std::unique_ptr<ScriptEngine> engine_;

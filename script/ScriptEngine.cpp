@@ -93,11 +93,17 @@ Variant ScriptEngine::Evaluate(int32_t expression) {
 }
 
 double ScriptEngine::EvaluateNumber(int32_t expression) {
-    const Program& program = programs_[static_cast<std::size_t>(expression)];
+    const auto handle = static_cast<std::size_t>(expression);
+    const Program& program = programs_[handle];
     if (program.numeric) {
+        if (numbersSeenAt_.size() <= handle) numbersSeenAt_.resize(handle + 1, 0);
+        const bool seen = numbersSeenAt_[handle] == statementsRun_;
         double result = 0.0;
         try {
-            if (RunNumeric(program, names_, result)) return result;
+            if (RunNumeric(program, names_, !seen, result)) {
+                numbersSeenAt_[handle] = statementsRun_;
+                return result;
+            }
         } catch (const ProgramError& error) {
             Fail(program, error);
         }
@@ -171,11 +177,18 @@ int32_t ScriptEngine::BindVariable(std::string_view name) {
 // the sign applied to the read magnitude, which is the same double. A variable or plain-double
 // property that was given the same value since the last statement still holds it, as nothing
 // but statements and assignments store there.
+void ScriptEngine::Assign(std::span<const int32_t> variables, const double* values) {
+    for (std::size_t k = 0; k < variables.size(); ++k) {
+        const BoundVariable& bound = variables_[static_cast<std::size_t>(variables[k])];
+        if (!bound.Holds(std::bit_cast<uint64_t>(values[k]), statementsRun_))
+            Assign(variables[k], values[k]);
+    }
+}
+
 void ScriptEngine::Assign(int32_t variable, double value) {
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     const auto bits = std::bit_cast<uint64_t>(value);
-    const bool plain = bound.kind == BoundVariable::Global || bound.kind == BoundVariable::Storage;
-    if (plain && bits == bound.lastBits && bound.storedAt == statementsRun_) return;
+    if (bound.Holds(bits, statementsRun_)) return;
     if (bound.kind == BoundVariable::Text || !std::isfinite(value)) {
         ExecuteStatement(bound.name + "=" + AssignmentText(value));
         return;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,6 +40,7 @@ public:
     void CopyVariablesFrom(const ScriptEngine& other);
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);
+    void Assign(std::span<const int32_t> variables, const double* values);
 
 private:
     // Where a bound variable's fast assignment stores; Text means the statement route.
@@ -51,6 +53,11 @@ private:
         uint64_t lastBits = ~uint64_t{0};
         double lastStored = 0.0;
         uint64_t storedAt = 0; // the statements count when lastStored was last stored
+        // Holds the last value stored as long as no statement has run since.
+        bool Holds(uint64_t bits, uint64_t statementsRun) const {
+            return (kind == Global || kind == Storage) && bits == lastBits &&
+                   storedAt == statementsRun;
+        }
     };
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
@@ -63,6 +70,9 @@ private:
     std::vector<BoundVariable> variables_;
     std::unordered_map<std::string, int32_t> variableHandles_; // by lower-case name
     uint64_t statementsRun_ = 1; // any statement may change a variable's stored value
+    // By expression handle: the statements count when the numeric program's variables were last
+    // seen to hold plain numbers; only a statement can store anything else there.
+    std::vector<uint64_t> numbersSeenAt_;
     std::vector<Variant> stack_;
     std::function<void()> handler_;
     ScriptError error_;
