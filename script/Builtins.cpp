@@ -12,25 +12,7 @@ namespace vantrel {
 
 namespace {
 
-enum Builtin {
-    Abs,
-    Atn,
-    Cos,
-    Exp,
-    Fix,
-    Int,
-    Log,
-    Sgn,
-    Sin,
-    Sqr,
-    Tan,
-    Round,
-    CDbl,
-    CInt,
-    CLng,
-    CBool,
-    Count
-};
+using namespace builtin;
 
 constexpr std::array<std::string_view, Count> Names = {
     "Abs", "Atn", "Cos", "Exp",   "Fix",  "Int",  "Log",  "Sgn",

@@ -15,6 +15,11 @@ namespace {
 // stream of ever-new texts cannot fill the memory.
 constexpr std::size_t CacheLimit = 4096;
 
+// A prepared numeric expression is compiled to machine code, in the background, once it has run
+// this many times: about a millisecond of evaluating, so that short computations never pay for
+// the compiler, which takes some tens of milliseconds.
+constexpr uint32_t CompileAfterRuns = 10000;
+
 bool IsCompileError(int32_t number) {
     return number >= 1000;
 }
@@ -92,16 +97,35 @@ Variant ScriptEngine::Evaluate(int32_t expression) {
     return Execute(programs_[static_cast<std::size_t>(expression)]);
 }
 
+ScriptEngine::NumericRuns& ScriptEngine::RunsOf(std::size_t expression) {
+    if (numericRuns_.size() <= expression) numericRuns_.resize(expression + 1);
+    return numericRuns_[expression];
+}
+
+std::shared_ptr<const jit::PendingCode> ScriptEngine::MachineCode(const Program& program) {
+    if (!jit::Compilable(program)) return nullptr;
+    std::vector<const double*> storages;
+    for (const MemberRef& property : names_.properties)
+        storages.push_back(property.storage);
+    return compiler_.Request(program, std::move(storages));
+}
+
 double ScriptEngine::EvaluateNumber(int32_t expression) {
     const auto handle = static_cast<std::size_t>(expression);
     const Program& program = programs_[handle];
     if (program.numeric) {
-        if (numbersSeenAt_.size() <= handle) numbersSeenAt_.resize(handle + 1, 0);
-        const bool seen = numbersSeenAt_[handle] == statementsRun_;
+        NumericRuns& runs = RunsOf(handle);
         double result = 0.0;
+        if (runs.code) {
+            if (const jit::NumericFunction machine = runs.code->Function())
+                if (machine(names_.globals.data(), &result)) return result;
+        } else if (runs.runs < CompileAfterRuns && ++runs.runs == CompileAfterRuns) {
+            runs.code = MachineCode(program);
+        }
+        const bool seen = runs.numbersSeenAt == statementsRun_;
         try {
             if (RunNumeric(program, names_, !seen, result)) {
-                numbersSeenAt_[handle] = statementsRun_;
+                runs.numbersSeenAt = statementsRun_;
                 return result;
             }
         } catch (const ProgramError& error) {

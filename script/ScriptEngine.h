@@ -8,10 +8,12 @@
 #include "script/ScriptError.h"
 #include "script/ScriptObject.h"
 #include "script/Variant.h"
+#include "script/jit/BackgroundCompiler.h"
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -70,12 +72,22 @@ private:
     std::vector<BoundVariable> variables_;
     std::unordered_map<std::string, int32_t> variableHandles_; // by lower-case name
     uint64_t statementsRun_ = 1; // any statement may change a variable's stored value
-    // By expression handle: the statements count when the numeric program's variables were last
-    // seen to hold plain numbers; only a statement can store anything else there.
-    std::vector<uint64_t> numbersSeenAt_;
+    // How a prepared numeric expression has run.
+    struct NumericRuns {
+        // The statements count when its variables were last seen to hold plain numbers; only a
+        // statement can store anything else there.
+        uint64_t numbersSeenAt = 0;
+        uint32_t runs = 0;
+        std::shared_ptr<const jit::PendingCode> code; // asked for once the expression is hot
+    };
+    NumericRuns& RunsOf(std::size_t expression);
+    std::shared_ptr<const jit::PendingCode> MachineCode(const Program& program);
+
+    std::vector<NumericRuns> numericRuns_; // by expression handle
     std::vector<Variant> stack_;
     std::function<void()> handler_;
     ScriptError error_;
+    jit::BackgroundCompiler compiler_; // last: its end waits for a compile under way
 };
 
 } // namespace vantrel
