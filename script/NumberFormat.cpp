@@ -3,7 +3,6 @@
 #include "script/VariantOps.h"
 
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -28,34 +27,6 @@ int CompareExact(double product, double error, double bound) {
     return error < 0 ? -1 : (error > 0 ? 1 : 0);
 }
 
-// Whether the value has at most 15 significant decimal digits, so that its 15-digit text reads
-// back as the value itself. A double is m * 2^-k with m odd; for k > 0 that is m * 5^k / 10^k,
-// whose decimal digits are those of the whole number m * 5^k; for k <= 0 it is a whole number.
-// Either has at most 15 digits when it is below 10^15. The test is exact integer arithmetic.
-bool HasAtMost15Digits(double value) {
-    constexpr uint64_t Limit = 1000000000000000; // 10^15
-    // (10^15 - 1) / 5^k rounded down: m * 5^k < 10^15 exactly when m is at most this.
-    constexpr auto MaxMantissa = [] {
-        std::array<uint64_t, 22> max{};
-        uint64_t power = 1;
-        for (auto& m : max) {
-            m = (Limit - 1) / power;
-            power *= 5;
-        }
-        return max;
-    }();
-    const auto bits = std::bit_cast<uint64_t>(value);
-    const auto biased = static_cast<int>((bits >> 52) & 0x7ff);
-    if (biased == 0 || biased == 0x7ff) return false; // zero, subnormal, infinite or NaN
-    uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-    const int zeros = std::countr_zero(mantissa);
-    mantissa >>= zeros;
-    const int k = 1075 - biased - zeros; // value = mantissa * 2^-k
-    if (k <= 0) return k > -50 && mantissa <= (Limit - 1) >> -k;
-    return k < static_cast<int>(MaxMantissa.size()) &&
-           mantissa <= MaxMantissa[static_cast<std::size_t>(k)];
-}
-
 } // namespace
 
 std::string FormatNumber15(double value) {
@@ -78,8 +49,7 @@ std::string AssignmentText(double value) {
 // whole part; the product's rounding error is recovered with fma, so the whole-number rounding
 // (half to even) is decided on the exact scaled value. Dividing (or multiplying) back by the
 // exact power is one correctly rounded operation, as reading the digits back would be.
-double Round15(double value) {
-    if (HasAtMost15Digits(value)) return value;
+double RoundTo15Digits(double value) {
     if (value == 0.0 || !std::isfinite(value))
         return value == 0.0 ? 0.0 : Round15ThroughText(value);
     const double magnitude = std::fabs(value);

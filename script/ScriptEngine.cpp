@@ -46,6 +46,7 @@ const Program& ScriptEngine::Compiled(std::string_view text, SourceKind kind, Pr
         return uncached;
     }
     programs_.push_back(std::move(program));
+    numericRuns_.emplace_back();
     cache.emplace(key, static_cast<int32_t>(programs_.size() - 1));
     return programs_.back();
 }
@@ -88,6 +89,7 @@ int32_t ScriptEngine::Prepare(std::string_view expression) {
     Program program = Compile(expression, SourceKind::Expression, names_);
     PrepareNumeric(program);
     programs_.push_back(std::move(program));
+    numericRuns_.emplace_back();
     const auto handle = static_cast<int32_t>(programs_.size() - 1);
     expressions_.emplace(key, handle);
     return handle;
@@ -95,11 +97,6 @@ int32_t ScriptEngine::Prepare(std::string_view expression) {
 
 Variant ScriptEngine::Evaluate(int32_t expression) {
     return Execute(programs_[static_cast<std::size_t>(expression)]);
-}
-
-ScriptEngine::NumericRuns& ScriptEngine::RunsOf(std::size_t expression) {
-    if (numericRuns_.size() <= expression) numericRuns_.resize(expression + 1);
-    return numericRuns_[expression];
 }
 
 std::shared_ptr<const jit::PendingCode> ScriptEngine::MachineCode(const Program& program) {
@@ -114,7 +111,7 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
     const auto handle = static_cast<std::size_t>(expression);
     const Program& program = programs_[handle];
     if (program.numeric) {
-        NumericRuns& runs = RunsOf(handle);
+        NumericRuns& runs = numericRuns_[handle];
         double result = 0.0;
         if (runs.code) {
             if (const jit::NumericFunction machine = runs.code->Function())

@@ -80,10 +80,9 @@ private:
         uint32_t runs = 0;
         std::shared_ptr<const jit::PendingCode> code; // asked for once the expression is hot
     };
-    NumericRuns& RunsOf(std::size_t expression);
     std::shared_ptr<const jit::PendingCode> MachineCode(const Program& program);
 
-    std::vector<NumericRuns> numericRuns_; // by expression handle
+    std::deque<NumericRuns> numericRuns_; // beside programs_
     std::vector<Variant> stack_;
     std::function<void()> handler_;
     ScriptError error_;
