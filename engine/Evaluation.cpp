@@ -2,6 +2,9 @@
 
 #include "script/ScriptError.h"
 
+#include <algorithm>
+#include <bit>
+
 namespace vantrel {
 
 Evaluation::Evaluation(Dimension& dim, ScriptControl& engine, Class1& funcs, Progress& progress)
@@ -18,6 +21,12 @@ void Evaluation::Prepare() {
         upper_[k] = engine_.Prepare(d_.ULText[k]);
     }
     equation_ = engine_.Prepare(d_.Equation);
+    onlyChanged_ = true;
+    for (std::size_t k = 0; k < n; ++k)
+        onlyChanged_ = onlyChanged_ && engine_.AssignsPlainly(vars_[k]) &&
+                       std::count(vars_.begin(), vars_.end(), vars_[k]) == 1;
+    assigned_.assign(n, 0);
+    assignedAt_ = 0; // no statements count: the first assignment is a whole one
     // Level L's values repeat at the same point unless a limit of level L or of an inner level
     // reads the variable of one of them, whose left-over value changes between evaluations.
     reusable_.assign(n, true);
@@ -35,7 +44,20 @@ void Evaluation::Prepare() {
 }
 
 void Evaluation::SetVars() {
-    engine_.Assign(vars_, d_.VarVal.data());
+    const std::size_t n = vars_.size();
+    if (onlyChanged_ && assignedAt_ == engine_.StatementsRun()) {
+        for (std::size_t k = 0; k < n; ++k) {
+            const auto bits = std::bit_cast<uint64_t>(d_.VarVal[k]);
+            if (bits == assigned_[k]) continue;
+            engine_.Assign(vars_[k], d_.VarVal[k]);
+            assigned_[k] = bits;
+        }
+    } else {
+        engine_.Assign(vars_, d_.VarVal.data());
+        for (std::size_t k = 0; k < n; ++k)
+            assigned_[k] = std::bit_cast<uint64_t>(d_.VarVal[k]);
+    }
+    assignedAt_ = engine_.StatementsRun();
 }
 
 double Evaluation::EvalLimit(int level, bool upper) {

@@ -65,4 +65,12 @@ void ScriptControl::Assign(std::span<const VarHandle> variables, const double* v
     engine_->Assign(variables, values);
 }
 
+bool ScriptControl::AssignsPlainly(VarHandle variable) const {
+    return engine_->AssignsPlainly(variable);
+}
+
+uint64_t ScriptControl::StatementsRun() const {
+    return engine_->StatementsRun();
+}
+
 } // namespace vantrel

@@ -46,7 +46,7 @@ const Program& ScriptEngine::Compiled(std::string_view text, SourceKind kind, Pr
         return uncached;
     }
     programs_.push_back(std::move(program));
-    numericRuns_.emplace_back();
+    numericRuns_.emplace_back().program = &programs_.back();
     cache.emplace(key, static_cast<int32_t>(programs_.size() - 1));
     return programs_.back();
 }
@@ -89,7 +89,7 @@ int32_t ScriptEngine::Prepare(std::string_view expression) {
     Program program = Compile(expression, SourceKind::Expression, names_);
     PrepareNumeric(program);
     programs_.push_back(std::move(program));
-    numericRuns_.emplace_back();
+    numericRuns_.emplace_back().program = &programs_.back();
     const auto handle = static_cast<int32_t>(programs_.size() - 1);
     expressions_.emplace(key, handle);
     return handle;
@@ -108,10 +108,9 @@ std::shared_ptr<const jit::PendingCode> ScriptEngine::MachineCode(const Program&
 }
 
 double ScriptEngine::EvaluateNumber(int32_t expression) {
-    const auto handle = static_cast<std::size_t>(expression);
-    const Program& program = programs_[handle];
+    NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    const Program& program = *runs.program;
     if (program.numeric) {
-        NumericRuns& runs = numericRuns_[handle];
         double result = 0.0;
         if (runs.code) {
             if (const jit::NumericFunction machine = runs.code->Function())
@@ -204,6 +203,11 @@ void ScriptEngine::Assign(std::span<const int32_t> variables, const double* valu
         if (!bound.Holds(std::bit_cast<uint64_t>(values[k]), statementsRun_))
             Assign(variables[k], values[k]);
     }
+}
+
+bool ScriptEngine::AssignsPlainly(int32_t variable) const {
+    const BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    return bound.kind == BoundVariable::Global || bound.kind == BoundVariable::Storage;
 }
 
 void ScriptEngine::Assign(int32_t variable, double value) {

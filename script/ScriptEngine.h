@@ -43,6 +43,8 @@ public:
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);
     void Assign(std::span<const int32_t> variables, const double* values);
+    bool AssignsPlainly(int32_t variable) const;
+    uint64_t StatementsRun() const { return statementsRun_; }
 
 private:
     // Where a bound variable's fast assignment stores; Text means the statement route.
@@ -74,6 +76,7 @@ private:
     uint64_t statementsRun_ = 1; // any statement may change a variable's stored value
     // How a prepared numeric expression has run.
     struct NumericRuns {
+        const Program* program = nullptr;
         // The statements count when its variables were last seen to hold plain numbers; only a
         // statement can store anything else there.
         uint64_t numbersSeenAt = 0;
@@ -82,7 +85,7 @@ private:
     };
     std::shared_ptr<const jit::PendingCode> MachineCode(const Program& program);
 
-    std::deque<NumericRuns> numericRuns_; // beside programs_
+    std::vector<NumericRuns> numericRuns_; // by handle, beside programs_
     std::vector<Variant> stack_;
     std::function<void()> handler_;
     ScriptError error_;
