@@ -91,9 +91,6 @@ public:
         // A program without checks never hands back; a failure is the evaluator's to handle.
         gcc_jit_context_set_bool_allow_unreachable_blocks(c_, 1);
         gcc_jit_context_set_bool_print_errors_to_stderr(c_, 0);
-        // The driver that assembles and links runs as a process of its own: inside this one it
-        // would clean up its files at this process's exit, under a compile still running.
-        gcc_jit_context_set_bool_use_external_driver(c_, 1);
         double_ = gcc_jit_context_get_type(c_, GCC_JIT_TYPE_DOUBLE);
         int_ = gcc_jit_context_get_type(c_, GCC_JIT_TYPE_INT);
         bool_ = gcc_jit_context_get_type(c_, GCC_JIT_TYPE_BOOL);
