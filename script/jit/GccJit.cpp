@@ -7,7 +7,7 @@
 #include "script/Builtins.h"
 #include "script/VariantOps.h"
 
-#include <libgccjit.h>
+#include "script/jit/GccJitLibrary.h"
 
 #include <math.h>
 
@@ -66,12 +66,14 @@ bool CompilableBinary(BinaryOp op) {
 
 class CompiledCode final : public NumericCode {
 public:
-    CompiledCode(gcc_jit_result* result, std::vector<NumericFunction> functions)
-        : result_(result), functions_(std::move(functions)) {}
-    ~CompiledCode() override { gcc_jit_result_release(result_); }
+    CompiledCode(const GccJit& library, gcc_jit_result* result,
+                 std::vector<NumericFunction> functions)
+        : g_(library), result_(result), functions_(std::move(functions)) {}
+    ~CompiledCode() override { g_.result_release(result_); }
     NumericFunction Function(std::size_t program) const override { return functions_[program]; }
 
 private:
+    const GccJit& g_;
     gcc_jit_result* result_;
     std::vector<NumericFunction> functions_;
 };
@@ -84,83 +86,82 @@ std::string FunctionName(std::size_t program) {
 
 class Builder {
 public:
-    explicit Builder(std::span<const double* const> storages)
-        : storages_(storages), c_(gcc_jit_context_acquire()) {
-        gcc_jit_context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
-        gcc_jit_context_add_command_line_option(c_, "-ffp-contract=off");
+    Builder(const GccJit& library, std::span<const double* const> storages)
+        : g_(library), storages_(storages), c_(g_.context_acquire()) {
+        g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
+        g_.context_add_command_line_option(c_, "-ffp-contract=off");
         // A program without checks never hands back; a failure is the evaluator's to handle.
-        gcc_jit_context_set_bool_allow_unreachable_blocks(c_, 1);
-        gcc_jit_context_set_bool_print_errors_to_stderr(c_, 0);
-        double_ = gcc_jit_context_get_type(c_, GCC_JIT_TYPE_DOUBLE);
-        int_ = gcc_jit_context_get_type(c_, GCC_JIT_TYPE_INT);
-        bool_ = gcc_jit_context_get_type(c_, GCC_JIT_TYPE_BOOL);
-        doubles_ = gcc_jit_type_get_pointer(gcc_jit_type_get_const(double_));
-        ints_ = gcc_jit_type_get_pointer(gcc_jit_type_get_const(int_));
+        g_.context_set_bool_allow_unreachable_blocks(c_, 1);
+        g_.context_set_bool_print_errors_to_stderr(c_, 0);
+        double_ = g_.context_get_type(c_, GCC_JIT_TYPE_DOUBLE);
+        int_ = g_.context_get_type(c_, GCC_JIT_TYPE_INT);
+        bool_ = g_.context_get_type(c_, GCC_JIT_TYPE_BOOL);
+        doubles_ = g_.type_get_pointer(g_.type_get_const(double_));
+        ints_ = g_.type_get_pointer(g_.type_get_const(int_));
         gcc_jit_type* doubleArgs[2] = {double_, double_};
-        unary_ = gcc_jit_context_new_function_ptr_type(c_, nullptr, double_, 1, doubleArgs, 0);
-        binary_ = gcc_jit_context_new_function_ptr_type(c_, nullptr, double_, 2, doubleArgs, 0);
+        unary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 1, doubleArgs, 0);
+        binary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 2, doubleArgs, 0);
     }
-    ~Builder() { gcc_jit_context_release(c_); }
+    ~Builder() { g_.context_release(c_); }
     Builder(const Builder&) = delete;
     Builder& operator=(const Builder&) = delete;
 
     // Adds the function of one compilable program.
     void Add(const Program& program, const std::string& name) {
         gcc_jit_param* params[2] = {
-            gcc_jit_context_new_param(c_, nullptr, doubles_, "globals"),
-            gcc_jit_context_new_param(c_, nullptr, gcc_jit_type_get_pointer(double_), "result")};
-        globals_ = gcc_jit_param_as_rvalue(params[0]);
-        fn_ = gcc_jit_context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, bool_,
-                                           name.c_str(), 2, params, 0);
-        block_ = gcc_jit_function_new_block(fn_, "entry");
-        handBack_ = gcc_jit_function_new_block(fn_, "hand_back");
-        gcc_jit_block_end_with_return(handBack_, nullptr, gcc_jit_context_zero(c_, bool_));
+            g_.context_new_param(c_, nullptr, doubles_, "globals"),
+            g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "result")};
+        globals_ = g_.param_as_rvalue(params[0]);
+        fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, bool_, name.c_str(),
+                                      2, params, 0);
+        block_ = g_.function_new_block(fn_, "entry");
+        handBack_ = g_.function_new_block(fn_, "hand_back");
+        g_.block_end_with_return(handBack_, nullptr, g_.context_zero(c_, bool_));
         stack_.clear();
         variables_.clear();
         for (const Instruction& in : program.code)
             Emit(in);
-        gcc_jit_block_add_assignment(
-            block_, nullptr,
-            gcc_jit_rvalue_dereference(gcc_jit_param_as_rvalue(params[1]), nullptr), stack_.back());
-        gcc_jit_block_end_with_return(block_, nullptr, gcc_jit_context_one(c_, bool_));
+        g_.block_add_assignment(block_, nullptr,
+                                g_.rvalue_dereference(g_.param_as_rvalue(params[1]), nullptr),
+                                stack_.back());
+        g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
     }
 
-    gcc_jit_result* Compile() { return gcc_jit_context_compile(c_); }
+    gcc_jit_result* Compile() { return g_.context_compile(c_); }
 
 private:
     gcc_jit_rvalue* Number(double value) {
-        return gcc_jit_context_new_rvalue_from_double(c_, double_, value);
+        return g_.context_new_rvalue_from_double(c_, double_, value);
     }
 
     // Keeps a value in a local of its own, so that it is computed once, here.
     gcc_jit_rvalue* Local(gcc_jit_rvalue* value) {
         std::string name = "v";
         name += std::to_string(locals_++);
-        gcc_jit_lvalue* local = gcc_jit_function_new_local(fn_, nullptr, double_, name.c_str());
-        gcc_jit_block_add_assignment(block_, nullptr, local, value);
-        return gcc_jit_lvalue_as_rvalue(local);
+        gcc_jit_lvalue* local = g_.function_new_local(fn_, nullptr, double_, name.c_str());
+        g_.block_add_assignment(block_, nullptr, local, value);
+        return g_.lvalue_as_rvalue(local);
     }
 
     // Goes on only where the condition holds; otherwise the evaluator runs the program.
     void Require(gcc_jit_rvalue* condition) {
-        gcc_jit_block* next = gcc_jit_function_new_block(fn_, nullptr);
-        gcc_jit_block_end_with_conditional(block_, nullptr, condition, next, handBack_);
+        gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
+        g_.block_end_with_conditional(block_, nullptr, condition, next, handBack_);
         block_ = next;
     }
 
     // A finite result: value - value is 0 for every finite value, NaN for the others.
     gcc_jit_rvalue* Finite(gcc_jit_rvalue* value) {
         value = Local(value);
-        Require(gcc_jit_context_new_comparison(
+        Require(g_.context_new_comparison(
             c_, nullptr, GCC_JIT_COMPARISON_EQ,
-            gcc_jit_context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_, value,
-                                          value),
+            g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_, value, value),
             Number(0.0)));
         return value;
     }
 
     gcc_jit_rvalue* Compare(gcc_jit_rvalue* a, enum gcc_jit_comparison op, double b) {
-        return gcc_jit_context_new_comparison(c_, nullptr, op, a, Number(b));
+        return g_.context_new_comparison(c_, nullptr, op, a, Number(b));
     }
 
     // A variable of the engine: its value, once it has been seen to be a plain number.
@@ -175,17 +176,17 @@ private:
         const auto numberAt =
             static_cast<std::size_t>(reinterpret_cast<const char*>(&probe.number) - base);
         const auto slot = static_cast<std::size_t>(index) * sizeof(Variant);
-        gcc_jit_rvalue* ints = gcc_jit_context_new_cast(c_, nullptr, globals_, ints_);
-        gcc_jit_rvalue* type = gcc_jit_lvalue_as_rvalue(gcc_jit_context_new_array_access(
+        gcc_jit_rvalue* ints = g_.context_new_cast(c_, nullptr, globals_, ints_);
+        gcc_jit_rvalue* type = g_.lvalue_as_rvalue(g_.context_new_array_access(
             c_, nullptr, ints,
-            gcc_jit_context_new_rvalue_from_long(
-                c_, int_, static_cast<long>((slot + typeAt) / sizeof(int)))));
-        Require(gcc_jit_context_new_comparison(
+            g_.context_new_rvalue_from_long(c_, int_,
+                                            static_cast<long>((slot + typeAt) / sizeof(int)))));
+        Require(g_.context_new_comparison(
             c_, nullptr, GCC_JIT_COMPARISON_EQ, type,
-            gcc_jit_context_new_rvalue_from_int(c_, int_, static_cast<int>(VarType::Number))));
-        gcc_jit_rvalue* value = Local(gcc_jit_lvalue_as_rvalue(gcc_jit_context_new_array_access(
+            g_.context_new_rvalue_from_int(c_, int_, static_cast<int>(VarType::Number))));
+        gcc_jit_rvalue* value = Local(g_.lvalue_as_rvalue(g_.context_new_array_access(
             c_, nullptr, globals_,
-            gcc_jit_context_new_rvalue_from_long(
+            g_.context_new_rvalue_from_long(
                 c_, int_, static_cast<long>((slot + numberAt) / sizeof(double))))));
         variables_.emplace_back(index, value);
         return value;
@@ -194,44 +195,44 @@ private:
     gcc_jit_rvalue* Storage(int32_t index) {
         const double* storage = storages_[static_cast<std::size_t>(index)];
         gcc_jit_rvalue* pointer =
-            gcc_jit_context_new_rvalue_from_ptr(c_, doubles_, const_cast<double*>(storage));
-        return Local(gcc_jit_lvalue_as_rvalue(gcc_jit_rvalue_dereference(pointer, nullptr)));
+            g_.context_new_rvalue_from_ptr(c_, doubles_, const_cast<double*>(storage));
+        return Local(g_.lvalue_as_rvalue(g_.rvalue_dereference(pointer, nullptr)));
     }
 
     gcc_jit_rvalue* Call(Unary function, gcc_jit_rvalue* argument) {
         gcc_jit_rvalue* pointer =
-            gcc_jit_context_new_rvalue_from_ptr(c_, unary_, reinterpret_cast<void*>(function));
-        return Local(gcc_jit_context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
+            g_.context_new_rvalue_from_ptr(c_, unary_, reinterpret_cast<void*>(function));
+        return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
     }
 
     gcc_jit_rvalue* Arithmetic(BinaryOp op, gcc_jit_rvalue* a, gcc_jit_rvalue* b) {
         if (op == BinaryOp::Pow) {
             // A negative base with a fractional exponent and every overflow give no finite
             // value, which is where the evaluator raises its errors.
-            gcc_jit_rvalue* pointer = gcc_jit_context_new_rvalue_from_ptr(
+            gcc_jit_rvalue* pointer = g_.context_new_rvalue_from_ptr(
                 c_, binary_, reinterpret_cast<void*>(static_cast<Binary>(::pow)));
             gcc_jit_rvalue* args[2] = {a, b};
-            return Finite(gcc_jit_context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
+            return Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
         }
         const auto code = op == BinaryOp::Add   ? GCC_JIT_BINARY_OP_PLUS
                           : op == BinaryOp::Sub ? GCC_JIT_BINARY_OP_MINUS
                           : op == BinaryOp::Mul ? GCC_JIT_BINARY_OP_MULT
                                                 : GCC_JIT_BINARY_OP_DIVIDE;
         // A division by zero gives no finite value either.
-        return Finite(gcc_jit_context_new_binary_op(c_, nullptr, code, double_, a, b));
+        return Finite(g_.context_new_binary_op(c_, nullptr, code, double_, a, b));
     }
 
     gcc_jit_rvalue* BuiltinCall(int id, gcc_jit_rvalue* x) {
         switch (id) {
         case builtin::Sgn: {
             const auto asNumber = [this](gcc_jit_rvalue* condition) {
-                return gcc_jit_context_new_cast(
-                    c_, nullptr, gcc_jit_context_new_cast(c_, nullptr, condition, int_), double_);
+                return g_.context_new_cast(
+                    c_, nullptr, g_.context_new_cast(c_, nullptr, condition, int_), double_);
             };
             return Local(
-                gcc_jit_context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_,
-                                              asNumber(Compare(x, GCC_JIT_COMPARISON_GT, 0.0)),
-                                              asNumber(Compare(x, GCC_JIT_COMPARISON_LT, 0.0))));
+                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_,
+                                         asNumber(Compare(x, GCC_JIT_COMPARISON_GT, 0.0)),
+                                         asNumber(Compare(x, GCC_JIT_COMPARISON_LT, 0.0))));
         }
         case builtin::CDbl:
             return x;
@@ -277,8 +278,8 @@ private:
         }
         case OpCode::Unary:
             if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg)
-                stack_.push_back(Local(gcc_jit_context_new_unary_op(
-                    c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_, Pop())));
+                stack_.push_back(Local(
+                    g_.context_new_unary_op(c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_, Pop())));
             break;
         case OpCode::CallBuiltin:
             stack_.push_back(BuiltinCall(in.index, Pop()));
@@ -288,6 +289,7 @@ private:
         }
     }
 
+    const GccJit& g_;
     std::span<const double* const> storages_;
     gcc_jit_context* c_;
     gcc_jit_type *double_, *int_, *bool_, *doubles_, *ints_, *unary_, *binary_;
@@ -326,7 +328,9 @@ bool Compilable(const Program& program) {
 
 std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
                                      std::span<const double* const> storages) {
-    Builder builder(storages);
+    const GccJit* library = LoadGccJit();
+    if (!library) return nullptr;
+    Builder builder(*library, storages);
     bool any = false;
     for (std::size_t i = 0; i < programs.size(); ++i)
         if (Compilable(*programs[i])) {
@@ -340,8 +344,8 @@ std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
     for (std::size_t i = 0; i < programs.size(); ++i)
         if (Compilable(*programs[i]))
             functions[i] = reinterpret_cast<NumericFunction>(
-                gcc_jit_result_get_code(result, FunctionName(i).c_str()));
-    return std::make_unique<CompiledCode>(result, std::move(functions));
+                library->result_get_code(result, FunctionName(i).c_str()));
+    return std::make_unique<CompiledCode>(*library, result, std::move(functions));
 }
 
 } // namespace vantrel::jit
