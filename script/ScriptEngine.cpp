@@ -16,9 +16,10 @@ namespace {
 constexpr std::size_t CacheLimit = 4096;
 
 // A prepared numeric expression is compiled to machine code, in the background, once it has run
-// this many times: about a millisecond of evaluating, so that short computations never pay for
-// the compiler, which takes some tens of milliseconds.
-constexpr uint32_t CompileAfterRuns = 10000;
+// this many times: some milliseconds of evaluating. A compile takes some tens of milliseconds,
+// which a computation that ends meanwhile waits for when its engine goes, so that shorter
+// computations never ask for one.
+constexpr uint32_t CompileAfterRuns = 50000;
 
 bool IsCompileError(int32_t number) {
     return number >= 1000;
