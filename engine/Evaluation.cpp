@@ -21,7 +21,7 @@ void Evaluation::Prepare() {
         upper_[k] = engine_.Prepare(d_.ULText[k]);
     }
     equation_ = engine_.Prepare(d_.Equation);
-    onlyChanged_ = true;
+    onlyChanged_ = n <= 64;
     for (std::size_t k = 0; k < n; ++k)
         onlyChanged_ = onlyChanged_ && engine_.AssignsPlainly(vars_[k]) &&
                        std::count(vars_.begin(), vars_.end(), vars_[k]) == 1;
@@ -46,11 +46,14 @@ void Evaluation::Prepare() {
 void Evaluation::SetVars() {
     const std::size_t n = vars_.size();
     if (onlyChanged_ && assignedAt_ == engine_.StatementsRun()) {
-        for (std::size_t k = 0; k < n; ++k) {
-            const auto bits = std::bit_cast<uint64_t>(d_.VarVal[k]);
-            if (bits == assigned_[k]) continue;
+        // Usually only the innermost value has changed: the comparison runs without branches.
+        uint64_t changed = 0;
+        for (std::size_t k = 0; k < n; ++k)
+            changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
+        for (; changed != 0; changed &= changed - 1) {
+            const auto k = static_cast<std::size_t>(std::countr_zero(changed));
             engine_.Assign(vars_[k], d_.VarVal[k]);
-            assigned_[k] = bits;
+            assigned_[k] = std::bit_cast<uint64_t>(d_.VarVal[k]);
         }
     } else {
         engine_.Assign(vars_, d_.VarVal.data());
