@@ -3,6 +3,9 @@
 #include "engine/IndependentPoints.h"
 #include "script/ScriptError.h"
 
+#include <algorithm>
+#include <bit>
+
 namespace vantrel {
 
 Evaluation::Evaluation(Dimension& dim, ScriptControl& engine, Class1& funcs, Progress& progress)
@@ -20,11 +23,32 @@ void Evaluation::Prepare() {
     }
     equation_ = engine_.Prepare(d_.Equation);
     independent_ = IndependentLevels(engine_, d_, lower_, upper_, equation_);
+    onlyChanged_ = n <= 64;
+    for (std::size_t k = 0; k < n; ++k)
+        onlyChanged_ = onlyChanged_ && engine_.AssignsPlainly(vars_[k]) &&
+                       std::count(vars_.begin(), vars_.end(), vars_[k]) == 1;
+    assigned_.assign(n, 0);
+    assignedAt_ = 0; // no statements count: the first assignment is a whole one
 }
 
 void Evaluation::SetVars() {
-    for (int32_t k = 0; k < d_.Order; ++k)
-        engine_.Assign(vars_[k], d_.VarVal[k]);
+    const std::size_t n = vars_.size();
+    if (onlyChanged_ && assignedAt_ == engine_.StatementsRun()) {
+        // Usually only the innermost value has changed: the comparison runs without branches.
+        uint64_t changed = 0;
+        for (std::size_t k = 0; k < n; ++k)
+            changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
+        for (; changed != 0; changed &= changed - 1) {
+            const auto k = static_cast<std::size_t>(std::countr_zero(changed));
+            engine_.Assign(vars_[k], d_.VarVal[k]);
+            assigned_[k] = std::bit_cast<uint64_t>(d_.VarVal[k]);
+        }
+    } else {
+        engine_.Assign(vars_, d_.VarVal.data());
+        for (std::size_t k = 0; k < n; ++k)
+            assigned_[k] = std::bit_cast<uint64_t>(d_.VarVal[k]);
+    }
+    assignedAt_ = engine_.StatementsRun();
 }
 
 double Evaluation::EvalLimit(int level, bool upper) {

@@ -39,6 +39,11 @@ private:
     std::vector<ScriptControl::ExprHandle> lower_, upper_;
     ScriptControl::ExprHandle equation_ = 0;
     std::vector<bool> independent_; // by level
+    // The bits of the values last assigned, and the engine's statements count then. Where every
+    // variable is plain and has a name of its own, only a changed value needs assigning again.
+    std::vector<uint64_t> assigned_;
+    uint64_t assignedAt_ = 0;
+    bool onlyChanged_ = false;
 };
 
 } // namespace vantrel

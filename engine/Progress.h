@@ -25,7 +25,10 @@ public:
     // when enough time has passed. Throws ComputationCancelled once cancelled.
     void Count(uint64_t evaluations) {
         total_.fetch_add(evaluations, std::memory_order_relaxed);
-        if (poll_ && std::this_thread::get_id() == owner_) {
+        // Once cancelled, the poll is not asked again: a thread of the pool may still count
+        // while the cancellation travels to the scheme.
+        if (poll_ && !cancelled_.load(std::memory_order_relaxed) &&
+            std::this_thread::get_id() == owner_) {
             const auto now = std::chrono::steady_clock::now();
             if (now - lastPoll_ >= PollInterval) {
                 lastPoll_ = now;

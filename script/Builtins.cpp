@@ -13,26 +13,7 @@ namespace vantrel {
 
 namespace {
 
-enum Builtin {
-    Abs,
-    Atn,
-    Cos,
-    Exp,
-    Fix,
-    Int,
-    Log,
-    Sgn,
-    Sin,
-    Sqr,
-    Tan,
-    Round,
-    CDbl,
-    CInt,
-    CLng,
-    CBool,
-    Rnd,
-    Count
-};
+using namespace builtin;
 
 constexpr std::array<std::string_view, Count> Names = {
     "Abs", "Atn", "Cos",   "Exp",  "Fix",  "Int",  "Log",   "Sgn", "Sin",

@@ -9,6 +9,30 @@
 
 namespace vantrel {
 
+// The built-in functions, by the index that FindBuiltin gives.
+namespace builtin {
+enum Id {
+    Abs,
+    Atn,
+    Cos,
+    Exp,
+    Fix,
+    Int,
+    Log,
+    Sgn,
+    Sin,
+    Sqr,
+    Tan,
+    Round,
+    CDbl,
+    CInt,
+    CLng,
+    CBool,
+    Rnd,
+    Count
+};
+} // namespace builtin
+
 // The index of a built-in function by name (case-insensitive), -1 when there is none.
 int FindBuiltin(std::string_view name);
 // Whether the function accepts that many arguments (Round takes one or two, Rnd none or one,

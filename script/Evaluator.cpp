@@ -99,7 +99,8 @@ void PrepareNumeric(Program& program) {
 
 // The top of the stack lives in a register; stack[] holds the values below it (and, at the
 // bottom, the unused value that the first push saves).
-bool RunNumeric(const Program& program, const Environment& names, double& result) {
+bool RunNumeric(const Program& program, const Environment& names, bool checkVariables,
+                double& result) {
     std::array<double, 64> local;
     std::vector<double> large;
     double* stack = local.data();
@@ -111,8 +112,9 @@ bool RunNumeric(const Program& program, const Environment& names, double& result
         return names.globals[static_cast<std::size_t>(index)];
     };
     // The variables are checked once, so that their loads below need no check.
-    for (const int32_t variable : program.variables)
-        if (global(variable).type != VarType::Number) return false;
+    if (checkVariables)
+        for (const int32_t variable : program.variables)
+            if (global(variable).type != VarType::Number) return false;
     double top = 0.0;
     std::size_t sp = 0, pc = 0;
     const std::size_t end = program.code.size();

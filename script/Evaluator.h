@@ -23,8 +23,10 @@ void PrepareNumeric(Program& program);
 
 // Runs a numeric program on doubles without allocating. Returns false, with nothing changed
 // that Run would not change the same way, as soon as a value is not a plain number; Run then
-// gives the answer. Throws ProgramError.
-bool RunNumeric(const Program& program, const Environment& names, double& result);
+// gives the answer. checkVariables false skips the check that the variables it reads hold plain
+// numbers, for a caller that knows they do. Throws ProgramError.
+bool RunNumeric(const Program& program, const Environment& names, bool checkVariables,
+                double& result);
 
 // Runs any program on the language's values; stack is scratch space kept between runs.
 // Throws ProgramError. A statement's result is Empty.

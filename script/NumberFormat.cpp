@@ -49,7 +49,7 @@ std::string AssignmentText(double value) {
 // whole part; the product's rounding error is recovered with fma, so the whole-number rounding
 // (half to even) is decided on the exact scaled value. Dividing (or multiplying) back by the
 // exact power is one correctly rounded operation, as reading the digits back would be.
-double Round15(double value) {
+double RoundTo15Digits(double value) {
     if (value == 0.0 || !std::isfinite(value))
         return value == 0.0 ? 0.0 : Round15ThroughText(value);
     const double magnitude = std::fabs(value);

@@ -65,4 +65,16 @@ void ScriptControl::Assign(VarHandle variable, double value) {
     engine_->Assign(variable, value);
 }
 
+void ScriptControl::Assign(std::span<const VarHandle> variables, const double* values) {
+    engine_->Assign(variables, values);
+}
+
+bool ScriptControl::AssignsPlainly(VarHandle variable) const {
+    return engine_->AssignsPlainly(variable);
+}
+
+uint64_t ScriptControl::StatementsRun() const {
+    return engine_->StatementsRun();
+}
+
 } // namespace vantrel

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,14 @@ public:
     using VarHandle = int32_t;
     VarHandle BindVariable(std::string_view name);
     void Assign(VarHandle variable, double value);
+    // Assign of each variable to its value, in order.
+    void Assign(std::span<const VarHandle> variables, const double* values);
+    // Whether the variable's value is stored where only statements and Assign store (a global
+    // variable or a plain-double property), so that assigning the same value again changes
+    // nothing as long as no statement has run.
+    bool AssignsPlainly(VarHandle variable) const;
+    // Counts the statements run, and whatever else may change stored values behind Assign.
+    uint64_t StatementsRun() const;
 
 private:
     std::unique_ptr<ScriptEngine> engine_;

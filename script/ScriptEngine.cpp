@@ -16,6 +16,12 @@ namespace {
 // stream of ever-new texts cannot fill the memory.
 constexpr std::size_t CacheLimit = 4096;
 
+// A prepared numeric expression is compiled to machine code, in the background, once it has run
+// this many times: some milliseconds of evaluating. A compile takes some tens of milliseconds,
+// which a computation that ends meanwhile waits for when its engine goes, so that shorter
+// computations never ask for one.
+constexpr uint32_t CompileAfterRuns = 50000;
+
 bool IsCompileError(int32_t number) {
     return number >= 1000;
 }
@@ -42,6 +48,7 @@ const Program& ScriptEngine::Compiled(std::string_view text, SourceKind kind, Pr
         return uncached;
     }
     programs_.push_back(std::move(program));
+    numericRuns_.emplace_back().program = &programs_.back();
     cache.emplace(key, static_cast<int32_t>(programs_.size() - 1));
     return programs_.back();
 }
@@ -84,6 +91,7 @@ int32_t ScriptEngine::Prepare(std::string_view expression) {
     Program program = Compile(expression, SourceKind::Expression, names_);
     PrepareNumeric(program);
     programs_.push_back(std::move(program));
+    numericRuns_.emplace_back().program = &programs_.back();
     const auto handle = static_cast<int32_t>(programs_.size() - 1);
     expressions_.emplace(key, handle);
     return handle;
@@ -93,12 +101,31 @@ Variant ScriptEngine::Evaluate(int32_t expression) {
     return Execute(programs_[static_cast<std::size_t>(expression)]);
 }
 
+std::shared_ptr<const jit::PendingCode> ScriptEngine::MachineCode(const Program& program) {
+    if (!jit::Compilable(program)) return nullptr;
+    std::vector<const double*> storages;
+    for (const MemberRef& property : names_.properties)
+        storages.push_back(property.storage);
+    return compiler_.Request(program, std::move(storages));
+}
+
 double ScriptEngine::EvaluateNumber(int32_t expression) {
-    const Program& program = programs_[static_cast<std::size_t>(expression)];
+    NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    const Program& program = *runs.program;
     if (program.numeric) {
         double result = 0.0;
+        if (runs.code) {
+            if (const jit::NumericFunction machine = runs.code->Function())
+                if (machine(names_.globals.data(), &result)) return result;
+        } else if (runs.runs < CompileAfterRuns && ++runs.runs == CompileAfterRuns) {
+            runs.code = MachineCode(program);
+        }
+        const bool seen = runs.numbersSeenAt == statementsRun_;
         try {
-            if (RunNumeric(program, names_, result)) return result;
+            if (RunNumeric(program, names_, !seen, result)) {
+                runs.numbersSeenAt = statementsRun_;
+                return result;
+            }
         } catch (const ProgramError& error) {
             Fail(program, error);
         }
@@ -184,11 +211,23 @@ int32_t ScriptEngine::BindVariable(std::string_view name) {
 // the sign applied to the read magnitude, which is the same double. A variable or plain-double
 // property that was given the same value since the last statement still holds it, as nothing
 // but statements and assignments store there.
+void ScriptEngine::Assign(std::span<const int32_t> variables, const double* values) {
+    for (std::size_t k = 0; k < variables.size(); ++k) {
+        const BoundVariable& bound = variables_[static_cast<std::size_t>(variables[k])];
+        if (!bound.Holds(std::bit_cast<uint64_t>(values[k]), statementsRun_))
+            Assign(variables[k], values[k]);
+    }
+}
+
+bool ScriptEngine::AssignsPlainly(int32_t variable) const {
+    const BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    return bound.kind == BoundVariable::Global || bound.kind == BoundVariable::Storage;
+}
+
 void ScriptEngine::Assign(int32_t variable, double value) {
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     const auto bits = std::bit_cast<uint64_t>(value);
-    const bool plain = bound.kind == BoundVariable::Global || bound.kind == BoundVariable::Storage;
-    if (plain && bits == bound.lastBits && bound.storedAt == statementsRun_) return;
+    if (bound.Holds(bits, statementsRun_)) return;
     if (bound.kind == BoundVariable::Text || !std::isfinite(value)) {
         ExecuteStatement(bound.name + "=" + AssignmentText(value));
         return;

@@ -8,10 +8,13 @@
 #include "script/ScriptError.h"
 #include "script/ScriptObject.h"
 #include "script/Variant.h"
+#include "script/jit/BackgroundCompiler.h"
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,6 +43,9 @@ public:
     void CopyVariablesFrom(const ScriptEngine& other);
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);
+    void Assign(std::span<const int32_t> variables, const double* values);
+    bool AssignsPlainly(int32_t variable) const;
+    uint64_t StatementsRun() const { return statementsRun_; }
 
 private:
     // Where a bound variable's fast assignment stores; Text means the statement route.
@@ -52,6 +58,11 @@ private:
         uint64_t lastBits = ~uint64_t{0};
         double lastStored = 0.0;
         uint64_t storedAt = 0; // the statements count when lastStored was last stored
+        // Holds the last value stored as long as no statement has run since.
+        bool Holds(uint64_t bits, uint64_t statementsRun) const {
+            return (kind == Global || kind == Storage) && bits == lastBits &&
+                   storedAt == statementsRun;
+        }
     };
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
@@ -64,9 +75,22 @@ private:
     std::vector<BoundVariable> variables_;
     std::unordered_map<std::string, int32_t> variableHandles_; // by lower-case name
     uint64_t statementsRun_ = 1; // any statement may change a variable's stored value
+    // How a prepared numeric expression has run.
+    struct NumericRuns {
+        const Program* program = nullptr;
+        // The statements count when its variables were last seen to hold plain numbers; only a
+        // statement can store anything else there.
+        uint64_t numbersSeenAt = 0;
+        uint32_t runs = 0;
+        std::shared_ptr<const jit::PendingCode> code; // asked for once the expression is hot
+    };
+    std::shared_ptr<const jit::PendingCode> MachineCode(const Program& program);
+
+    std::vector<NumericRuns> numericRuns_; // by handle, beside programs_
     std::vector<Variant> stack_;
     std::function<void()> handler_;
     ScriptError error_;
+    jit::BackgroundCompiler compiler_; // last: its end waits for a compile under way
 };
 
 } // namespace vantrel

@@ -78,7 +78,7 @@ TEST_F(FastAssignment, MillionsOfRandomDoubles) {
     std::uniform_int_distribution<int> exponent(-330, 310);
     for (int i = 0; i < 2000000; ++i) {
         double v = 0;
-        switch (i % 4) {
+        switch (i % 5) {
         case 0: { // any finite bit pattern
             const uint64_t bits = random();
             v = std::bit_cast<double>(bits);
@@ -90,6 +90,9 @@ TEST_F(FastAssignment, MillionsOfRandomDoubles) {
             break;
         case 2:
             v = std::nextafter(1.0, 0.0) - unit(random) * 1e-12;
+            break;
+        case 3: // grid points: whole numbers over powers of two, some too long for 15 digits
+            v = std::ldexp(static_cast<double>(random() >> (random() % 64)), exponent(random) / 4);
             break;
         default:
             v = -std::round(unit(random) * 1e6) / 1e3;

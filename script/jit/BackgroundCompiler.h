@@ -1,0 +1,57 @@
+// Compiles numeric programs on a thread of its own, one after another, so that the computation
+// that asked goes on with the evaluator meanwhile and takes the machine code once it is there.
+// Its owner's end waits for a compile under way: the compiler must not run into the process's
+// exit.
+#pragma once
+
+#include "script/Program.h"
+#include "script/jit/NumericCode.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vantrel::jit {
+
+class PendingCode {
+public:
+    // The machine code once it is ready; nullptr before, and for good when compiling failed.
+    NumericFunction Function() const { return function_.load(std::memory_order_acquire); }
+
+private:
+    friend class BackgroundCompiler;
+    std::unique_ptr<NumericCode> code_;
+    std::atomic<NumericFunction> function_{nullptr};
+};
+
+class BackgroundCompiler {
+public:
+    BackgroundCompiler() = default;
+    ~BackgroundCompiler();
+    BackgroundCompiler(const BackgroundCompiler&) = delete;
+    BackgroundCompiler& operator=(const BackgroundCompiler&) = delete;
+
+    // Queues the program (copied, with the storages it reads) for compiling.
+    std::shared_ptr<const PendingCode> Request(const Program& program,
+                                               std::vector<const double*> storages);
+
+private:
+    struct Job {
+        std::shared_ptr<PendingCode> pending;
+        Program program;
+        std::vector<const double*> storages;
+    };
+    void Work();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> queue_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+} // namespace vantrel::jit

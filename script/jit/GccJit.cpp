@@ -1,0 +1,351 @@
+// Numeric programs compiled with GCC's libgccjit. The stack program is turned into straight-line
+// code: each stack slot becomes the value that was pushed there, each result a local, and after
+// every operation that the evaluator checks the code leaves through one exit that hands the
+// program back to the evaluator.
+#include "script/jit/NumericCode.h"
+
+#include "script/Builtins.h"
+#include "script/VariantOps.h"
+
+#include "script/jit/GccJitLibrary.h"
+
+#include <math.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel::jit {
+
+namespace {
+
+using Unary = double (*)(double);
+using Binary = double (*)(double, double);
+
+// The C library's functions, called through their addresses: GCC then knows nothing of them and
+// calls exactly the functions that the evaluator calls.
+Unary LibraryFunction(int id) {
+    switch (id) {
+    case builtin::Abs:
+        return ::fabs;
+    case builtin::Atn:
+        return ::atan;
+    case builtin::Cos:
+        return ::cos;
+    case builtin::Exp:
+        return ::exp;
+    case builtin::Fix:
+        return ::trunc;
+    case builtin::Int:
+        return ::floor;
+    case builtin::Log:
+        return ::log;
+    case builtin::Sin:
+        return ::sin;
+    case builtin::Sqr:
+        return ::sqrt;
+    case builtin::Tan:
+        return ::tan;
+    case builtin::Round:
+        return ::nearbyint;
+    default:
+        return nullptr;
+    }
+}
+
+bool CompilableBuiltin(const Instruction& in) {
+    return in.count == 1 && (LibraryFunction(in.index) != nullptr || in.index == builtin::Sgn ||
+                             in.index == builtin::CDbl);
+}
+
+bool CompilableBinary(BinaryOp op) {
+    return op == BinaryOp::Add || op == BinaryOp::Sub || op == BinaryOp::Mul ||
+           op == BinaryOp::Div || op == BinaryOp::Pow;
+}
+
+class CompiledCode final : public NumericCode {
+public:
+    CompiledCode(const GccJit& library, gcc_jit_result* result,
+                 std::vector<NumericFunction> functions)
+        : g_(library), result_(result), functions_(std::move(functions)) {}
+    ~CompiledCode() override { g_.result_release(result_); }
+    NumericFunction Function(std::size_t program) const override { return functions_[program]; }
+
+private:
+    const GccJit& g_;
+    gcc_jit_result* result_;
+    std::vector<NumericFunction> functions_;
+};
+
+std::string FunctionName(std::size_t program) {
+    std::string name = "numeric";
+    name += std::to_string(program);
+    return name;
+}
+
+class Builder {
+public:
+    Builder(const GccJit& library, std::span<const double* const> storages)
+        : g_(library), storages_(storages), c_(g_.context_acquire()) {
+        g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
+        g_.context_add_command_line_option(c_, "-ffp-contract=off");
+        // A program without checks never hands back; a failure is the evaluator's to handle.
+        g_.context_set_bool_allow_unreachable_blocks(c_, 1);
+        g_.context_set_bool_print_errors_to_stderr(c_, 0);
+        double_ = g_.context_get_type(c_, GCC_JIT_TYPE_DOUBLE);
+        int_ = g_.context_get_type(c_, GCC_JIT_TYPE_INT);
+        bool_ = g_.context_get_type(c_, GCC_JIT_TYPE_BOOL);
+        doubles_ = g_.type_get_pointer(g_.type_get_const(double_));
+        ints_ = g_.type_get_pointer(g_.type_get_const(int_));
+        gcc_jit_type* doubleArgs[2] = {double_, double_};
+        unary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 1, doubleArgs, 0);
+        binary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 2, doubleArgs, 0);
+    }
+    ~Builder() { g_.context_release(c_); }
+    Builder(const Builder&) = delete;
+    Builder& operator=(const Builder&) = delete;
+
+    // Adds the function of one compilable program.
+    void Add(const Program& program, const std::string& name) {
+        gcc_jit_param* params[2] = {
+            g_.context_new_param(c_, nullptr, doubles_, "globals"),
+            g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "result")};
+        globals_ = g_.param_as_rvalue(params[0]);
+        fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, bool_, name.c_str(),
+                                      2, params, 0);
+        block_ = g_.function_new_block(fn_, "entry");
+        handBack_ = g_.function_new_block(fn_, "hand_back");
+        g_.block_end_with_return(handBack_, nullptr, g_.context_zero(c_, bool_));
+        stack_.clear();
+        variables_.clear();
+        for (const Instruction& in : program.code)
+            Emit(in);
+        g_.block_add_assignment(block_, nullptr,
+                                g_.rvalue_dereference(g_.param_as_rvalue(params[1]), nullptr),
+                                stack_.back());
+        g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
+    }
+
+    gcc_jit_result* Compile() { return g_.context_compile(c_); }
+
+private:
+    gcc_jit_rvalue* Number(double value) {
+        return g_.context_new_rvalue_from_double(c_, double_, value);
+    }
+
+    // Keeps a value in a local of its own, so that it is computed once, here.
+    gcc_jit_rvalue* Local(gcc_jit_rvalue* value) {
+        std::string name = "v";
+        name += std::to_string(locals_++);
+        gcc_jit_lvalue* local = g_.function_new_local(fn_, nullptr, double_, name.c_str());
+        g_.block_add_assignment(block_, nullptr, local, value);
+        return g_.lvalue_as_rvalue(local);
+    }
+
+    // Goes on only where the condition holds; otherwise the evaluator runs the program.
+    void Require(gcc_jit_rvalue* condition) {
+        gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
+        g_.block_end_with_conditional(block_, nullptr, condition, next, handBack_);
+        block_ = next;
+    }
+
+    // A finite result: value - value is 0 for every finite value, NaN for the others.
+    gcc_jit_rvalue* Finite(gcc_jit_rvalue* value) {
+        value = Local(value);
+        Require(g_.context_new_comparison(
+            c_, nullptr, GCC_JIT_COMPARISON_EQ,
+            g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_, value, value),
+            Number(0.0)));
+        return value;
+    }
+
+    gcc_jit_rvalue* Compare(gcc_jit_rvalue* a, enum gcc_jit_comparison op, double b) {
+        return g_.context_new_comparison(c_, nullptr, op, a, Number(b));
+    }
+
+    // A variable of the engine: its value, once it has been seen to be a plain number.
+    gcc_jit_rvalue* Variable(int32_t index) {
+        for (const auto& [seen, value] : variables_)
+            if (seen == index) return value;
+        static_assert(sizeof(Variant) % sizeof(double) == 0);
+        const Variant probe;
+        const auto base = reinterpret_cast<const char*>(&probe);
+        const auto typeAt =
+            static_cast<std::size_t>(reinterpret_cast<const char*>(&probe.type) - base);
+        const auto numberAt =
+            static_cast<std::size_t>(reinterpret_cast<const char*>(&probe.number) - base);
+        const auto slot = static_cast<std::size_t>(index) * sizeof(Variant);
+        gcc_jit_rvalue* ints = g_.context_new_cast(c_, nullptr, globals_, ints_);
+        gcc_jit_rvalue* type = g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, ints,
+            g_.context_new_rvalue_from_long(c_, int_,
+                                            static_cast<long>((slot + typeAt) / sizeof(int)))));
+        Require(g_.context_new_comparison(
+            c_, nullptr, GCC_JIT_COMPARISON_EQ, type,
+            g_.context_new_rvalue_from_int(c_, int_, static_cast<int>(VarType::Number))));
+        gcc_jit_rvalue* value = Local(g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, globals_,
+            g_.context_new_rvalue_from_long(
+                c_, int_, static_cast<long>((slot + numberAt) / sizeof(double))))));
+        variables_.emplace_back(index, value);
+        return value;
+    }
+
+    gcc_jit_rvalue* Storage(int32_t index) {
+        const double* storage = storages_[static_cast<std::size_t>(index)];
+        gcc_jit_rvalue* pointer =
+            g_.context_new_rvalue_from_ptr(c_, doubles_, const_cast<double*>(storage));
+        return Local(g_.lvalue_as_rvalue(g_.rvalue_dereference(pointer, nullptr)));
+    }
+
+    gcc_jit_rvalue* Call(Unary function, gcc_jit_rvalue* argument) {
+        gcc_jit_rvalue* pointer =
+            g_.context_new_rvalue_from_ptr(c_, unary_, reinterpret_cast<void*>(function));
+        return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
+    }
+
+    gcc_jit_rvalue* Arithmetic(BinaryOp op, gcc_jit_rvalue* a, gcc_jit_rvalue* b) {
+        if (op == BinaryOp::Pow) {
+            // A negative base with a fractional exponent and every overflow give no finite
+            // value, which is where the evaluator raises its errors.
+            gcc_jit_rvalue* pointer = g_.context_new_rvalue_from_ptr(
+                c_, binary_, reinterpret_cast<void*>(static_cast<Binary>(::pow)));
+            gcc_jit_rvalue* args[2] = {a, b};
+            return Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
+        }
+        const auto code = op == BinaryOp::Add   ? GCC_JIT_BINARY_OP_PLUS
+                          : op == BinaryOp::Sub ? GCC_JIT_BINARY_OP_MINUS
+                          : op == BinaryOp::Mul ? GCC_JIT_BINARY_OP_MULT
+                                                : GCC_JIT_BINARY_OP_DIVIDE;
+        // A division by zero gives no finite value either.
+        return Finite(g_.context_new_binary_op(c_, nullptr, code, double_, a, b));
+    }
+
+    gcc_jit_rvalue* BuiltinCall(int id, gcc_jit_rvalue* x) {
+        switch (id) {
+        case builtin::Sgn: {
+            const auto asNumber = [this](gcc_jit_rvalue* condition) {
+                return g_.context_new_cast(
+                    c_, nullptr, g_.context_new_cast(c_, nullptr, condition, int_), double_);
+            };
+            return Local(
+                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_,
+                                         asNumber(Compare(x, GCC_JIT_COMPARISON_GT, 0.0)),
+                                         asNumber(Compare(x, GCC_JIT_COMPARISON_LT, 0.0))));
+        }
+        case builtin::CDbl:
+            return x;
+        case builtin::Log:
+            Require(Compare(x, GCC_JIT_COMPARISON_GT, 0.0));
+            return Call(::log, x);
+        case builtin::Sqr:
+            Require(Compare(x, GCC_JIT_COMPARISON_GE, 0.0));
+            return Call(::sqrt, x);
+        case builtin::Exp:
+        case builtin::Tan:
+            return Finite(Call(LibraryFunction(id), x));
+        default:
+            return Call(LibraryFunction(id), x);
+        }
+    }
+
+    gcc_jit_rvalue* Pop() {
+        gcc_jit_rvalue* top = stack_.back();
+        stack_.pop_back();
+        return top;
+    }
+
+    void Emit(const Instruction& in) {
+        switch (in.code) {
+        case OpCode::PushNumber:
+            stack_.push_back(Number(in.number));
+            break;
+        case OpCode::PushVar:
+            stack_.push_back(Variable(in.index));
+            break;
+        case OpCode::PushStorage:
+            stack_.push_back(Storage(in.index));
+            break;
+        case OpCode::Binary: {
+            gcc_jit_rvalue* right = in.operand == Operand::Stack    ? Pop()
+                                    : in.operand == Operand::Number ? Number(in.number)
+                                    : in.operand == Operand::Var    ? Variable(in.index)
+                                                                    : Storage(in.index);
+            gcc_jit_rvalue* left = Pop();
+            stack_.push_back(Arithmetic(static_cast<BinaryOp>(in.op), left, right));
+            break;
+        }
+        case OpCode::Unary:
+            if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg)
+                stack_.push_back(Local(
+                    g_.context_new_unary_op(c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_, Pop())));
+            break;
+        case OpCode::CallBuiltin:
+            stack_.push_back(BuiltinCall(in.index, Pop()));
+            break;
+        default: // not compilable
+            break;
+        }
+    }
+
+    const GccJit& g_;
+    std::span<const double* const> storages_;
+    gcc_jit_context* c_;
+    gcc_jit_type *double_, *int_, *bool_, *doubles_, *ints_, *unary_, *binary_;
+    gcc_jit_rvalue* globals_ = nullptr;
+    gcc_jit_function* fn_ = nullptr;
+    gcc_jit_block* block_ = nullptr;
+    gcc_jit_block* handBack_ = nullptr;
+    std::vector<gcc_jit_rvalue*> stack_;
+    std::vector<std::pair<int32_t, gcc_jit_rvalue*>> variables_;
+    int locals_ = 0;
+};
+
+} // namespace
+
+bool Compilable(const Program& program) {
+    if (!program.numeric || program.code.empty()) return false;
+    for (const Instruction& in : program.code) {
+        switch (in.code) {
+        case OpCode::PushNumber:
+        case OpCode::PushVar:
+        case OpCode::PushStorage:
+        case OpCode::Unary:
+            break;
+        case OpCode::Binary:
+            if (!CompilableBinary(static_cast<BinaryOp>(in.op))) return false;
+            break;
+        case OpCode::CallBuiltin:
+            if (!CompilableBuiltin(in)) return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
+                                     std::span<const double* const> storages) {
+    const GccJit* library = LoadGccJit();
+    if (!library) return nullptr;
+    Builder builder(*library, storages);
+    bool any = false;
+    for (std::size_t i = 0; i < programs.size(); ++i)
+        if (Compilable(*programs[i])) {
+            builder.Add(*programs[i], FunctionName(i));
+            any = true;
+        }
+    if (!any) return nullptr;
+    gcc_jit_result* result = builder.Compile();
+    if (!result) return nullptr;
+    std::vector<NumericFunction> functions(programs.size(), nullptr);
+    for (std::size_t i = 0; i < programs.size(); ++i)
+        if (Compilable(*programs[i]))
+            functions[i] = reinterpret_cast<NumericFunction>(
+                library->result_get_code(result, FunctionName(i).c_str()));
+    return std::make_unique<CompiledCode>(*library, result, std::move(functions));
+}
+
+} // namespace vantrel::jit

@@ -1,0 +1,39 @@
+// Numeric programs compiled to machine code. The code computes what the evaluator's numeric route
+// computes, operation by operation (no contraction into FMA, the C library's functions called as
+// the evaluator calls them), and gives up wherever that route would not simply give a number: a
+// variable that holds no plain number, any operation that would raise an error. The caller then
+// runs the program on the evaluator, which gives the answer or raises the error with its column,
+// so that the interpreter stays the one reference for everything but the plain path.
+#pragma once
+
+#include "script/Program.h"
+#include "script/Variant.h"
+
+#include <memory>
+#include <span>
+
+namespace vantrel::jit {
+
+// The program's value from the global variables, true; or false where the evaluator must run it.
+using NumericFunction = bool (*)(const Variant* globals, double* result);
+
+class NumericCode {
+public:
+    virtual ~NumericCode() = default;
+    // The function of the program at that place in the compiled list; nullptr for one that was
+    // not compilable.
+    virtual NumericFunction Function(std::size_t program) const = 0;
+};
+
+// Whether machine code can be made for the program on this build: a numeric program of the four
+// operations, ^, negation and the numeric built-in functions, on numbers, variables and
+// plain-double properties (the added object's other members stay with the evaluator).
+bool Compilable(const Program& program);
+
+// Machine code for the compilable ones of the programs, made in one run of the compiler; nullptr
+// when none is compilable or the compiler fails. storages[i] holds the double of property i,
+// where a program reads it.
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
+                                     std::span<const double* const> storages);
+
+} // namespace vantrel::jit
