@@ -9,7 +9,8 @@
 namespace vantrel {
 
 Evaluation::Evaluation(Dimension& dim, ScriptControl& engine, Class1& funcs, Progress& progress)
-    : d_(dim), engine_(engine), funcs_(funcs), progress_(progress) {}
+    : d_(dim), engine_(engine), funcs_(funcs), progress_(progress),
+      statementsRun_(engine.StatementsRun()) {}
 
 void Evaluation::Prepare() {
     const auto n = static_cast<std::size_t>(d_.Order);
@@ -33,22 +34,24 @@ void Evaluation::Prepare() {
 
 void Evaluation::SetVars() {
     const std::size_t n = vars_.size();
-    if (onlyChanged_ && assignedAt_ == engine_.StatementsRun()) {
-        // Usually only the innermost value has changed: the comparison runs without branches.
-        uint64_t changed = 0;
-        for (std::size_t k = 0; k < n; ++k)
-            changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
-        for (; changed != 0; changed &= changed - 1) {
-            const auto k = static_cast<std::size_t>(std::countr_zero(changed));
-            engine_.Assign(vars_[k], d_.VarVal[k]);
-            assigned_[k] = std::bit_cast<uint64_t>(d_.VarVal[k]);
-        }
-    } else {
+    if (!onlyChanged_ || assignedAt_ != statementsRun_) {
         engine_.Assign(vars_, d_.VarVal.data());
         for (std::size_t k = 0; k < n; ++k)
             assigned_[k] = std::bit_cast<uint64_t>(d_.VarVal[k]);
+        assignedAt_ = statementsRun_;
+        return;
     }
-    assignedAt_ = engine_.StatementsRun();
+    // Usually only the innermost value has changed: the comparison runs without branches.
+    uint64_t changed = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
+    if (changed == 0) return;
+    for (; changed != 0; changed &= changed - 1) {
+        const auto k = static_cast<std::size_t>(std::countr_zero(changed));
+        engine_.Assign(vars_[k], d_.VarVal[k]);
+        assigned_[k] = std::bit_cast<uint64_t>(d_.VarVal[k]);
+    }
+    assignedAt_ = statementsRun_;
 }
 
 double Evaluation::EvalLimit(int level, bool upper) {

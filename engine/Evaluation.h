@@ -43,6 +43,7 @@ private:
     // variable is plain and has a name of its own, only a changed value needs assigning again.
     std::vector<uint64_t> assigned_;
     uint64_t assignedAt_ = 0;
+    const uint64_t& statementsRun_; // the engine's count
     bool onlyChanged_ = false;
 };
 

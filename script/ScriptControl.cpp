@@ -73,7 +73,7 @@ bool ScriptControl::AssignsPlainly(VarHandle variable) const {
     return engine_->AssignsPlainly(variable);
 }
 
-uint64_t ScriptControl::StatementsRun() const {
+const uint64_t& ScriptControl::StatementsRun() const {
     return engine_->StatementsRun();
 }
 

@@ -72,8 +72,9 @@ public:
     // variable or a plain-double property), so that assigning the same value again changes
     // nothing as long as no statement has run.
     bool AssignsPlainly(VarHandle variable) const;
-    // Counts the statements run, and whatever else may change stored values behind Assign.
-    uint64_t StatementsRun() const;
+    // Counts the statements run, and whatever else may change stored values behind Assign; the
+    // count lives as long as this engine.
+    const uint64_t& StatementsRun() const;
 
 private:
     std::unique_ptr<ScriptEngine> engine_;

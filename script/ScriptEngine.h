@@ -45,7 +45,7 @@ public:
     void Assign(int32_t variable, double value);
     void Assign(std::span<const int32_t> variables, const double* values);
     bool AssignsPlainly(int32_t variable) const;
-    uint64_t StatementsRun() const { return statementsRun_; }
+    const uint64_t& StatementsRun() const { return statementsRun_; }
 
 private:
     // Where a bound variable's fast assignment stores; Text means the statement route.
