@@ -19,6 +19,9 @@ using namespace std::chrono_literals;
 // Waking the pool's threads, and preparing them for a computation's first batch, costs some tens
 // of microseconds.
 constexpr auto MinAheadWork = 250us;
+// Points at the start of a batch that are timed: the first point of a level may be far cheaper
+// than the rest (the vertex of a simplex).
+constexpr std::size_t TimedPoints = 2;
 // Points claimed at a time, so that cheap points do not meet at the pool's lock one by one.
 constexpr auto ClaimWork = 20us;
 
@@ -173,6 +176,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     batch.launched = false;
     batch.points = points;
     batch.next = 0;
+    batch.timedHere = false;
     const Clock::duration cost = batch.pointCost;
     if (cost > Clock::duration::zero() &&
         cost * static_cast<int64_t>(points.size()) >= minAheadWork_)
@@ -225,23 +229,32 @@ bool Integrator::TakeAhead(int level, double x, double& value) {
         std::bit_cast<uint64_t>(batch.points[batch.next]) != std::bit_cast<uint64_t>(x))
         return false;
     const std::size_t index = batch.next++;
-    if (!batch.launched) {
-        // A batch that did not go to the pool at once: its first point, computed here, tells
-        // what the rest will cost.
-        if (index > 1) return false;
+    if (!batch.launched && index > TimedPoints) return false;
+    if (index <= TimedPoints) {
+        // The level's cost of a point: the costlier of a batch's first points computed here,
+        // or half the last batch's where that is more, so that a level whose points cost more
+        // the further they lie from its first ones keeps to the pool, while a point that was
+        // slowed by the rest of the machine soon counts no more.
         const Clock::time_point now = Clock::now();
-        if (index == 0) {
-            batch.visited = now;
-            return false;
+        if (index > 0 && batch.timedHere) {
+            const Clock::duration cost = now - batch.visited;
+            batch.pointCost = std::max(cost, index == 1 ? batch.pointCost / 2 : batch.pointCost);
         }
-        batch.pointCost = now - batch.visited;
+        batch.visited = now;
+    }
+    if (!batch.launched) {
         const auto rest = static_cast<int64_t>(batch.points.size() - index);
-        if (batch.pointCost * rest < minAheadWork_) return false;
+        batch.timedHere = true;
+        if (index == 0 || batch.pointCost * rest < minAheadWork_) return false;
         Launch(level, index);
     }
-    if (pool_->Take(level, index)) return false;
+    batch.timedHere = pool_->Take(level, index);
+    if (batch.timedHere) return false;
     const AheadValue& ahead = batch.values[index];
-    if (!ahead.ok) return false; // evaluated here: the computation fails at this point
+    if (!ahead.ok) { // evaluated here: the computation fails at this point
+        batch.timedHere = true;
+        return false;
+    }
     PointWrites::Apply(batch.writes.data() + index * PointWrites::Size(level), level, d_);
     if (ahead.recorded != 0) ierr_ = ahead.recorded;
     if (ahead.funcsIerr != UntouchedIerr) d_.Funcs().ierr = ahead.funcsIerr;

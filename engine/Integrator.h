@@ -82,7 +82,8 @@ private:
         std::vector<double> points;
         std::size_t next = 0; // the next point the scheme visits
         bool launched = false;
-        Clock::time_point visited;   // the first point, when it was computed here
+        bool timedHere = false;      // the point started at visited is computed here
+        Clock::time_point visited;   // when the last point timed was started
         Clock::duration pointCost{}; // of a point of the level; zero while unknown
         std::vector<double> outer;   // the outer levels' variable values
         std::vector<AheadValue> values;
