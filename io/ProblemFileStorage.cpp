@@ -80,7 +80,25 @@ ReadOutcome ReadProblemFile(const std::string& path) {
     return DecodeProblem(bytes);
 }
 
+namespace {
+
+// A quoted field ends at the next double quote, so a text holding one would read back cut short:
+// such a problem is refused before anything is written.
+std::string UnquotableField(const ProblemToWrite& problem) {
+    if (!QuotedTextFitsFile(problem.integrand)) return "the integrand";
+    for (const LevelRecord& level : problem.levels) {
+        if (!QuotedTextFitsFile(level.lower)) return "the lower limit of " + level.name;
+        if (!QuotedTextFitsFile(level.upper)) return "the upper limit of " + level.name;
+    }
+    return {};
+}
+
+} // namespace
+
 std::string WriteProblemFile(const std::string& path, const ProblemToWrite& problem) {
+    if (const std::string field = UnquotableField(problem); !field.empty())
+        return "The problem cannot be saved: " + field +
+               " holds a double quote, which a problem file cannot carry";
     return ReplaceFileContents(path, EncodeProblem(problem));
 }
 

@@ -34,6 +34,31 @@ TEST_F(ProblemFileStorageTest, WritesTheEncodedBytesAndReadsThemBack) {
     EXPECT_EQ(read.problem.levels[1].name, "x");
 }
 
+// A double quote in a quoted field would cut it short on reading: the save is refused, naming
+// the field, and the old file stays.
+TEST_F(ProblemFileStorageTest, AQuotedFieldWithADoubleQuoteIsNotSaved) {
+    const fs::path file = folder_ / "double.vtl";
+    ASSERT_EQ(WriteProblemFile(file, DoubleIntegral()), "");
+    const std::string before = Contents(file);
+    const struct {
+        void (*edit)(ProblemToWrite&);
+        const char* field;
+    } cases[] = {
+        {[](ProblemToWrite& p) { p.integrand = "CDbl(\"2\")*x"; }, "the integrand"},
+        {[](ProblemToWrite& p) { p.levels[0].lower = "\"0\""; }, "the lower limit of y"},
+        {[](ProblemToWrite& p) { p.levels[1].upper = "Len(\"a\")"; }, "the upper limit of x"},
+    };
+    for (const auto& c : cases) {
+        ProblemToWrite problem = DoubleIntegral();
+        c.edit(problem);
+        EXPECT_EQ(WriteProblemFile(file, problem),
+                  std::string("The problem cannot be saved: ") + c.field +
+                      " holds a double quote, which a problem file cannot carry");
+        EXPECT_EQ(Contents(file), before);
+    }
+    ExpectOnlyFiles(1);
+}
+
 TEST_F(ProblemFileStorageTest, TheLongestFileNameCanBeSaved) {
     const fs::path file = folder_ / std::string(255, 'p');
     ASSERT_EQ(WriteProblemFile(file, DoubleIntegral()), "");
