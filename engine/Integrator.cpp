@@ -41,6 +41,7 @@ uint64_t Integrator::Evaluations() const {
     uint64_t total = main_.Evaluations();
     for (const auto& worker : workers_)
         total += worker->eval.Evaluations();
+    if (ahead_) total += ahead_->Evaluations();
     return total;
 }
 
@@ -72,7 +73,8 @@ public:
 
 void Integrator::Compute() {
     main_.Prepare();
-    parallel_ = threads_ > 1 && d_.Order >= 2 && main_.MidpointReusable(d_.Order - 1);
+    workersReady_ = false;
+    parallel_ = (threads_ > 1 || ahead_) && d_.Order >= 2 && main_.MidpointReusable(d_.Order - 1);
     innerAhead_ = false;
     aheadLevel_ = -1;
     if (parallel_)
@@ -82,7 +84,6 @@ void Integrator::Compute() {
 }
 
 void Integrator::ComputeAhead() {
-    PrepareWorkers();
     const WorkingArrays before(d_);
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();
@@ -143,19 +144,32 @@ void Integrator::PrepareWorkers() {
         w.MinSub = d_.MinSub;
         worker->eval.Prepare();
     }
+    workersReady_ = true;
 }
 
-// Each worker starts from the state the points share: the outer levels' values, the engine's
-// variables and the added functions' properties.
 void Integrator::Ahead(int level, const std::vector<double>& points) {
     aheadPoints_.clear();
     aheadLevel_ = -1;
     // An integral per point is worth a thread; a single integrand evaluation is not.
-    if (level == d_.Order - 1) {
+    if (!ahead_ && level == d_.Order - 1) {
         innerAhead_ = d_.Order >= 3 && points.size() < static_cast<std::size_t>(threads_);
         if (innerAhead_) return;
     }
     aheadLevel_ = level;
+    aheadPoints_ = points;
+    aheadValues_.assign(points.size(), {});
+    aheadNext_ = 0;
+    if (ahead_)
+        ahead_->Compute(*this, level, points, aheadValues_);
+    else
+        ComputePoints(level, points, aheadValues_);
+}
+
+// Each worker starts from the state the points share: the outer levels' values, the engine's
+// variables and the added functions' properties.
+void Integrator::ComputePoints(int level, std::span<const double> points,
+                               std::span<AheadValue> values) {
+    if (!workersReady_) PrepareWorkers();
     const auto L = static_cast<std::size_t>(level);
     const Class1& funcs = d_.Funcs();
     for (const auto& worker : workers_) {
@@ -169,17 +183,14 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
         own.x = funcs.x;
         own.ierr = funcs.ierr;
     }
-    aheadPoints_ = points;
-    aheadValues_.assign(points.size(), {});
-    aheadNext_ = 0;
     pool_->Run(points.size(), [&](std::size_t i, int index) {
         Worker& worker = *workers_[static_cast<std::size_t>(index)];
         worker.recorded = 0;
         try {
             BooleScheme<Evaluation> scheme(worker.d, worker.eval);
-            aheadValues_[i].value = scheme.Value(level, points[i]);
-            aheadValues_[i].recorded = worker.recorded;
-            aheadValues_[i].ok = true;
+            values[i].value = scheme.Value(level, points[i]);
+            values[i].recorded = worker.recorded;
+            values[i].ok = true;
         } catch (...) {
             // evaluated again in order, where its failure is reported as it would be
         }

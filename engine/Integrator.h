@@ -10,6 +10,7 @@
 // sequentially, with the reports, ierr and the left-over values of the sequential failure.
 #pragma once
 
+#include "engine/AheadComputer.h"
 #include "engine/Dimension.h"
 #include "engine/Evaluation.h"
 #include "engine/PointPool.h"
@@ -19,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace vantrel {
@@ -36,14 +38,22 @@ public:
     // integrand evaluations so far; returning true cancels the computation, which then ends like
     // a failure without any report: ierr is 18 ("User interrupt occurred").
     void SetProgressPoll(Progress::Poll poll);
+    // Computes ahead with ahead instead of the threads alone (nothing: the threads alone).
+    void SetAheadComputer(AheadComputer* ahead) { ahead_ = ahead; }
 
     // Computes level Level - 1 and every level inside it. On success Level is unchanged and
     // Integ(Level - 1) holds the integral; on failure ierr is not 0 and Level is that of the
     // failing level.
     void Compute();
 
-    // Integrand evaluations made by this integrator so far, on all threads.
+    // Integrand evaluations made by this integrator so far, on all threads and elsewhere.
     uint64_t Evaluations() const;
+
+    // Computes level's value at each point on the threads, each thread starting from the state
+    // the points share: the outer levels' values, the engine's variables and the added
+    // functions' properties. A point whose computation failed is not ok.
+    void ComputePoints(int level, std::span<const double> points, std::span<AheadValue> values);
+    Dimension& State() { return d_; }
 
     // The evaluation policy of the scheme.
     void SetVars() { main_.SetVars(); }
@@ -51,6 +61,7 @@ public:
     double EvalF() { return main_.EvalF(); }
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
     bool ComputesAhead(int level) const {
+        if (ahead_) return parallel_ && ahead_->ComputesAhead(level, d_.Order);
         return parallel_ && (level == d_.Order - 1 || (innerAhead_ && level == d_.Order - 2));
     }
     void Ahead(int level, const std::vector<double>& points);
@@ -58,11 +69,6 @@ public:
 
 private:
     struct Worker;
-    struct AheadValue {
-        bool ok = false;
-        double value = 0;
-        int32_t recorded = 0; // an added function's error, recorded without failing
-    };
 
     enum class Outcome { Done, Failed, Cancelled };
     Outcome RunScheme(Reporter& reporter);
@@ -79,6 +85,8 @@ private:
     Evaluation main_;
     int threads_;
     bool parallel_ = false;
+    AheadComputer* ahead_ = nullptr;
+    bool workersReady_ = false; // prepared for the problem of this computation
 
     std::unique_ptr<PointPool> pool_;
     std::vector<std::unique_ptr<Worker>> workers_;
