@@ -10,6 +10,7 @@ namespace vantrel {
 
 struct SolverOptions {
     bool json = false;
+    bool mpi = false;                  // one rank of an MPI job
     int threads = 0;                   // 0: every core
     std::vector<std::string> settings; // NAME=VALUE, in the order given
     std::vector<std::string> files;    // solved in this order

@@ -33,6 +33,8 @@ private:
     bool shown_ = false;
 };
 
+} // namespace
+
 void LoadProblem(Dimension& d, const ProblemRead& problem) {
     d.RecreateLevelArrays(problem.order);
     d.MaxError = problem.maxError;
@@ -46,9 +48,8 @@ void LoadProblem(Dimension& d, const ProblemRead& problem) {
     }
 }
 
-} // namespace
-
-SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads) {
+SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads,
+                  ProblemAhead* ahead) {
     Dimension d;
     ScriptControl engine;
     int32_t ierr = 0;
@@ -61,6 +62,10 @@ SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads) {
     SetUpScriptEnvironment(engine, d.Funcs(), ierr);
     Integrator integrator(d, engine, reports, ierr);
     if (threads > 0) integrator.SetThreads(threads);
+    if (ahead) {
+        ahead->Begin(problem);
+        integrator.SetAheadComputer(ahead);
+    }
 
     SolveResult result;
     const auto start = std::chrono::steady_clock::now();
