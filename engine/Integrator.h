@@ -7,7 +7,9 @@
 // state and engine; the scheme still takes them in its own order, so that a successful computation
 // gives the sequential result and leaves the same values behind. Such a computation runs without
 // reports; should it fail, the state it started from is restored and the computation made again
-// sequentially, with the reports, ierr and the left-over values of the sequential failure.
+// sequentially, with the reports, ierr and the left-over values of the sequential failure. An
+// AheadComputer given to the integrator (the solver's ranks of an MPI job) chooses the levels and
+// computes their points instead, on its own and through ComputePoints on these threads.
 #pragma once
 
 #include "engine/AheadComputer.h"

@@ -60,7 +60,7 @@ Envelope Communicator::Wait(int from, const Tag* tag) {
             return {status.MPI_SOURCE, static_cast<Tag>(status.MPI_TAG), bytes};
         }
         std::this_thread::sleep_for(pause);
-        pause = std::min<std::chrono::microseconds>(pause * 2, 250us);
+        pause = std::min<std::chrono::microseconds>(pause * 2, 1ms);
     }
 }
 
