@@ -104,13 +104,13 @@ int SolveOnRanks(const vantrel::SolverOptions& options) {
         return UsageError;
     }
     try {
-        if (job->Rank() != 0) {
-            job->Serve();
-            return Computed;
-        }
         int status = Computed;
-        for (const std::string& path : options.files)
-            status = std::max(status, SolveFile(path, options, {&job->Ahead(), job->Ranks()}));
+        if (job->Rank() != 0)
+            job->Serve();
+        else
+            for (const std::string& path : options.files)
+                status = std::max(status, SolveFile(path, options, {&job->Ahead(), job->Ranks()}));
+        job->Finish();
         return status;
     } catch (const vantrel::MpiFailure& failure) {
         std::cerr << "vantrel-solve: rank " << job->Rank()

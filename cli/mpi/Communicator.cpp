@@ -30,7 +30,11 @@ Communicator::Communicator() {
 }
 
 Communicator::~Communicator() {
-    MPI_Comm_free(&comm_);
+    if (comm_ != MPI_COMM_NULL) MPI_Comm_free(&comm_); // leaving after a failure: no report
+}
+
+void Communicator::Free() {
+    if (comm_ != MPI_COMM_NULL) Check(MPI_Comm_free(&comm_), "MPI_Comm_free");
 }
 
 void Communicator::Send(int to, Tag tag, std::span<const double> numbers) {

@@ -23,9 +23,12 @@ class Communicator {
 public:
     // A duplicate of the world's communicator whose errors return to the caller.
     Communicator();
-    ~Communicator();
+    ~Communicator(); // frees it unless Free has
     Communicator(const Communicator&) = delete;
     Communicator& operator=(const Communicator&) = delete;
+
+    // Releases the communicator, before MPI_Finalize.
+    void Free();
 
     int Rank() const { return rank_; }
     int Size() const { return size_; }

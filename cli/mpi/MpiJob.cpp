@@ -5,7 +5,6 @@
 #include "cli/mpi/RootAhead.h"
 
 #include <cstdlib>
-#include <iostream>
 #include <optional>
 
 namespace vantrel {
@@ -19,28 +18,23 @@ public:
         int provided = 0;
         if (MPI_Init_thread(nullptr, nullptr, MPI_THREAD_FUNNELED, &provided) != MPI_SUCCESS)
             throw MpiFailure("MPI_Init_thread failed");
+        if (provided < MPI_THREAD_FUNNELED)
+            throw MpiFailure("this MPI does not allow threads beside the one that calls it");
         comm_.emplace();
         ahead_.emplace(*comm_, threads);
-    }
-    ~OpenJob() override {
-        if (comm_->Rank() == 0) {
-            try {
-                for (int rank = 1; rank < comm_->Size(); ++rank)
-                    comm_->Send(rank, Tag::Stop, std::string());
-            } catch (const MpiFailure& failure) {
-                std::cerr << "vantrel-solve: ending the other ranks: " << failure.what() << '\n';
-                AbortMpiJob(MpiRunFailed);
-            }
-        }
-        ahead_.reset();
-        comm_.reset();
-        MPI_Finalize();
     }
 
     int Rank() const override { return comm_->Rank(); }
     int Ranks() const override { return comm_->Size(); }
     ProblemAhead& Ahead() override { return *ahead_; }
     void Serve() override { ServeRoot(*comm_, threads_); }
+    void Finish() override {
+        if (comm_->Rank() == 0)
+            for (int rank = 1; rank < comm_->Size(); ++rank)
+                comm_->Send(rank, Tag::Stop, std::string());
+        comm_->Free();
+        if (MPI_Finalize() != MPI_SUCCESS) throw MpiFailure("MPI_Finalize failed");
+    }
 
 private:
     int threads_;

@@ -24,11 +24,12 @@ public:
     virtual ProblemAhead& Ahead() = 0;
     // On every other rank: computes what rank 0 hands out until rank 0 ends the run.
     virtual void Serve() = 0;
+    // Rank 0 ends the others' Serve; every rank then leaves MPI.
+    virtual void Finish() = 0;
 };
 
 // Starts this process's part of the job, whose every rank computes a chunk on threads threads (0:
-// the machine's cores); nothing when vantrel-solve was built without MPI. On rank 0 the job ends
-// the others' Serve when it is destroyed.
+// the machine's cores); nothing when vantrel-solve was built without MPI.
 std::unique_ptr<MpiJob> JoinMpiJob(int threads);
 
 // The exit status of a run that MPI could not carry on.
