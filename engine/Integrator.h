@@ -58,6 +58,9 @@ public:
 
     // Integrand evaluations made by this integrator so far, on all threads and elsewhere.
     uint64_t Evaluations() const;
+    // For an AheadComputer that waits on the computing thread: calls the progress poll when it
+    // is due, and throws as an evaluation does once the computation is cancelled.
+    void PollProgress() { progress_.Count(0); }
 
     // Computes the independent level's value at each point on the threads, as a point computed
     // ahead: from the outer levels' variable values outer and the problem and engine variables

@@ -1,8 +1,9 @@
 // What handing out one chunk costs beyond computing it: rank 0 sends a chunk of an order-10
 // problem's outermost level to rank 1, which holds it for a while as if computing and sends its
-// values back, both waiting as the solver's ranks wait. Run with mpirun -np 2.
+// value and what it wrote back, both waiting as the solver's ranks wait. Run with mpirun -np 2.
 #include "cli/mpi/Communicator.h"
 #include "cli/mpi/Messages.h"
+#include "engine/WorkingArrays.h"
 
 #include <chrono>
 #include <cstdio>
@@ -21,7 +22,7 @@ int main() {
     MPI_Init_thread(nullptr, nullptr, MPI_THREAD_FUNNELED, &provided);
     {
         vantrel::Communicator comm;
-        const vantrel::Chunk chunk{9, 0, {}, 3.14, 1.57, 2.72, 0, 0, {0.25}};
+        const vantrel::Chunk chunk{9, 0, {}, {0.25}};
         if (comm.Rank() == 0) {
             const vantrel::Tag values = vantrel::Tag::Values;
             const auto start = Clock::now();
@@ -35,8 +36,12 @@ int main() {
             for (int round = 0; round < Rounds; ++round) {
                 comm.ReceiveNumbers(comm.Wait(0));
                 std::this_thread::sleep_for(Computing);
-                comm.Send(0, vantrel::Tag::Values,
-                          vantrel::EncodeValues({0, 625, {{true, 0.5, 0}}}));
+                comm.Send(
+                    0, vantrel::Tag::Values,
+                    vantrel::EncodeValues({0,
+                                           625,
+                                           {{true, 0.5, 0, 0}},
+                                           std::vector<double>(vantrel::PointWrites::Size(9))}));
             }
         }
     }

@@ -49,7 +49,7 @@ void Communicator::Send(int to, Tag tag, const std::string& bytes) {
           "MPI_Send");
 }
 
-Envelope Communicator::Wait(int from, const Tag* tag) {
+Envelope Communicator::Wait(int from, const Tag* tag, const std::function<void()>& idle) {
     using namespace std::chrono_literals;
     auto pause = 20us;
     for (;;) {
@@ -63,6 +63,7 @@ Envelope Communicator::Wait(int from, const Tag* tag) {
             Check(MPI_Get_count(&status, MPI_BYTE, &bytes), "MPI_Get_count");
             return {status.MPI_SOURCE, static_cast<Tag>(status.MPI_TAG), bytes};
         }
+        if (idle) idle();
         std::this_thread::sleep_for(pause);
         pause = std::min<std::chrono::microseconds>(pause * 2, 1ms);
     }

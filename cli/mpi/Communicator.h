@@ -5,6 +5,7 @@
 
 #include <mpi.h>
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,8 +36,9 @@ public:
 
     void Send(int to, Tag tag, std::span<const double> numbers);
     void Send(int to, Tag tag, const std::string& bytes);
-    // Waits for the next message from a rank (MPI_ANY_SOURCE for any) with a tag (nothing: any).
-    Envelope Wait(int from, const Tag* tag = nullptr);
+    // Waits for the next message from a rank (MPI_ANY_SOURCE for any) with a tag (nothing: any),
+    // calling idle, if given, between looks.
+    Envelope Wait(int from, const Tag* tag = nullptr, const std::function<void()>& idle = {});
     // Receives the message that Wait announced.
     std::vector<double> ReceiveNumbers(const Envelope& envelope);
     std::string ReceiveBytes(const Envelope& envelope);

@@ -61,10 +61,11 @@ void RootAhead::Compute(Integrator& integrator, AheadPoints& batch) {
             localFailure = std::current_exception();
         }
     });
+    const Tag valuesTag = Tag::Values;
     try {
-        const Tag valuesTag = Tag::Values;
         while (outstanding > 0) {
-            const Envelope envelope = comm_.Wait(MPI_ANY_SOURCE, &valuesTag);
+            const Envelope envelope =
+                comm_.Wait(MPI_ANY_SOURCE, &valuesTag, [&] { integrator.PollProgress(); });
             const ChunkValues got = DecodeValues(comm_.ReceiveNumbers(envelope), perPoint);
             if (got.first % size != 0 || got.first >= points.size() ||
                 got.values.size() != count(got.first / size))
@@ -78,8 +79,15 @@ void RootAhead::Compute(Integrator& integrator, AheadPoints& batch) {
             --outstanding;
             handOut(envelope.from);
         }
-    } catch (...) {
+    } catch (const MpiFailure&) {
         next = chunks; // the local thread stops after its chunk
+        local.join();
+        throw;
+    } catch (...) {
+        // Cancelled: the chunks out are received, so that none is taken for the next batch's.
+        next = chunks;
+        for (; outstanding > 0; --outstanding)
+            comm_.ReceiveNumbers(comm_.Wait(MPI_ANY_SOURCE, &valuesTag));
         local.join();
         throw;
     }
