@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <thread>
 
@@ -19,12 +20,28 @@ RootAhead::RootAhead(Communicator& comm, int threads)
 
 void RootAhead::Begin(const ProblemRead& problem) {
     evaluations_ = 0;
+    pointSeconds_.fill(0);
     const std::string bytes = EncodeProblemMessage(problem);
     for (int rank = 1; rank < comm_.Size(); ++rank)
         comm_.Send(rank, Tag::Problem, bytes);
 }
 
 void RootAhead::Compute(Integrator& integrator, AheadPoints& batch) {
+    double& pointSeconds = pointSeconds_[static_cast<std::size_t>(batch.level)];
+    const auto points = static_cast<double>(batch.points.size());
+    const bool here = pointSeconds > 0 && pointSeconds * points < MinWorkSeconds;
+    const auto start = std::chrono::steady_clock::now();
+    if (here)
+        integrator.ComputePoints(batch.level, batch.outer, batch.points, batch.values,
+                                 batch.writes);
+    else
+        HandOut(integrator, batch);
+    // Every thread that took part was busy all along.
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    pointSeconds = took.count() * threads_ * (here ? 1 : comm_.Size()) / std::max(1.0, points);
+}
+
+void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
     const std::vector<double>& points = batch.points;
     const std::size_t perPoint = PointWrites::Size(batch.level);
     Chunk chunk{batch.level, 0, batch.outer, {}};
