@@ -189,7 +189,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     batch.next = 0;
     batch.elsewhere = ahead_ != nullptr;
     if (batch.elsewhere) {
-        ComputeElsewhere(batch);
+        ComputeElsewhere(level);
         return;
     }
     const Clock::duration cost = batch.pointCost;
@@ -198,14 +198,15 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
         Launch(level, 0);
 }
 
-void Integrator::ComputeElsewhere(Batch& batch) {
+void Integrator::ComputeElsewhere(int level) {
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
     const std::size_t count = batch.points.size();
-    batch.level = static_cast<int>(&batch - batches_.data());
-    batch.outer.assign(d_.VarVal.begin() + batch.level + 1, d_.VarVal.end());
+    batch.level = level;
+    batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
     batch.values.assign(count, {});
-    batch.writes.resize(count * PointWrites::Size(batch.level));
+    batch.writes.resize(count * PointWrites::Size(level));
     ahead_->Compute(*this, batch);
-    if (batch.level == d_.LastLevel)
+    if (level == d_.LastLevel)
         for (std::size_t i = 0; i < count; ++i)
             outerPass_.DoneAhead();
 }

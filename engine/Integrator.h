@@ -93,7 +93,7 @@ private:
     struct alignas(64) Batch : AheadPoints {
         std::size_t next = 0; // the next point the scheme visits
         bool launched = false;
-        bool elsewhere = false;      // computed whole by the AheadComputer
+        bool elsewhere = false;      // computed whole by the AheadComputer, before any visit
         Clock::time_point visited;   // the first point, when it was computed here
         Clock::duration pointCost{}; // of a point of the level; zero while unknown
     };
@@ -102,7 +102,7 @@ private:
     Outcome RunScheme(Reporter& reporter);
     void ComputeAhead();
     void Launch(int level, std::size_t first);
-    void ComputeElsewhere(Batch& batch);
+    void ComputeElsewhere(int level);
     void ComputePoint(int level, std::size_t index, int worker);
     void ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
                    AheadValue& value, double* writes);

@@ -1,8 +1,8 @@
 #!/bin/sh
 # vantrel-solve --mpi on three ranks against the sequential solver: the same output (the value to
 # the bit), the same reports and the same exit status, on problems that compute ahead (and refine
-# there), that are computed in order, that fail at an outer point and whose added function fails
-# silently.
+# there), whose limits read outer variables, that fail at an outer point, whose added function
+# fails silently and that call Rnd (computed in order).
 solve=$1
 examples=$2 # then the job starter, mpirun
 work=$(mktemp -d)
@@ -21,11 +21,12 @@ problem waves 4 'Sin(x+2*y+3*z+4*t)' 0.000001 '"x","0","1",4' '"y","0","1",4' '"
 problem simplex 3 '1+x*y*z' 0.0001 '"x","0","1-y-z",4' '"y","0","1-z",4' '"z","0","1",4'
 problem outer 3 '1/(z-0.5)+x*y' 0.001 '"x","0","1",4' '"y","0","1",4' '"z","0","1",4'
 problem silent 3 'x+y+z' 0.001 '"x","Acosh(0.5)","1",4' '"y","0","1",4' '"z","0","1",4'
+problem random 2 'x*y' 0.001 '"x","0","1+Rnd*1E-9",4' '"y","0","1",4'
 cp "$examples/box10.vtl" "$examples/disk.vtl" "$work/"
 
 # The lines printed without --json, and the reports, on the failures only: they are quick.
 for run in "box10 --json" "waves --json" "disk --json" "simplex --json" "outer --json" outer \
-    "silent --json" silent; do
+    "silent --json" silent "random --json"; do
     set -- $run
     name=$1 json=$2
     "$solve" $json --threads 1 "$work/$name.vtl" >"$work/one.out" 2>"$work/one.err"
