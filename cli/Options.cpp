@@ -22,6 +22,10 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                  "subintervals (each level's final count, the innermost first); else error, "
                  "an object with the first failure's number, source and description (only a "
                  "description when the file cannot be read)");
+    app.add_flag("--mpi", options.mpi,
+                 "Compute on every rank of the MPI job this process is part of (mpirun -np N "
+                 "vantrel-solve --mpi FILE...): rank 0 reads the files and prints exactly what "
+                 "one process prints; with --json each object also gives ranks");
     app.add_flag("--quiet", options.quiet,
                  "Show no progress bar (otherwise shown on standard error when it is a terminal "
                  "and a computation runs over half a second)");
@@ -31,7 +35,7 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                  "the file as it was");
     app.add_option("--threads", options.threads,
                    "Threads for the computation, 1 to 256 (1 computes sequentially; the default "
-                   "is every core)")
+                   "is every core), on each rank with --mpi")
         ->type_name("N")
         ->check(CLI::Range(1, 256).description(""));
     app.add_option("--set", options.settings,

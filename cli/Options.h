@@ -12,6 +12,7 @@ struct SolverOptions {
     bool json = false;
     bool quiet = false;
     bool save = false;                 // write each file back with its result
+    bool mpi = false;                  // one rank of an MPI job
     int threads = 0;                   // 0: every core
     std::vector<std::string> settings; // NAME=VALUE, in the order given
     std::vector<std::string> files;    // solved in this order

@@ -1,6 +1,7 @@
 #include "cli/Solver.h"
 
 #include "engine/Dimension.h"
+#include "engine/IntegrateCommand.h"
 #include "engine/Integrator.h"
 #include "engine/NumberText.h"
 #include "engine/ScriptEnvironment.h"
@@ -33,6 +34,8 @@ private:
     bool shown_ = false;
 };
 
+} // namespace
+
 void LoadProblem(Dimension& d, const ProblemRead& problem) {
     d.RecreateLevelArrays(problem.order);
     d.MaxError = problem.maxError;
@@ -46,10 +49,8 @@ void LoadProblem(Dimension& d, const ProblemRead& problem) {
     }
 }
 
-} // namespace
-
 SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads,
-                  const SolveProgress& progress) {
+                  const SolveProgress& progress, ProblemAhead* ahead) {
     Dimension d;
     ScriptControl engine;
     int32_t ierr = 0;
@@ -60,38 +61,35 @@ SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads,
         ScriptControl1_Error(error, ierr, reports);
     });
     SetUpScriptEnvironment(engine, d.Funcs(), ierr);
-    LoadProblem(d, problem);
+    Integrator integrator(d, engine, reports, ierr);
+    if (threads > 0) integrator.SetThreads(threads);
+    if (ahead) {
+        ahead->Begin(problem);
+        integrator.SetAheadComputer(ahead);
+    }
 
     SolveResult result;
     const auto start = std::chrono::steady_clock::now();
-    try {
-        for (const std::string& constant : problem.constants)
-            engine.ExecuteStatement(constant);
-    } catch (const ScriptFailure&) {
-        result.failure = reports.failure;
-        result.reported = reports.Shown();
-        return result;
-    }
-    Integrator integrator(d, engine, reports, ierr);
-    if (threads > 0) integrator.SetThreads(threads);
     if (progress)
         integrator.SetProgressPoll([&](uint64_t evaluations) {
             progress(integrator.Pass(), evaluations);
             return false;
         });
-    d.Level = d.Order;
-    ierr = 0;
-    integrator.Compute();
+    const std::optional<double> value = Integrate(d, engine, problem.constants, ierr,
+                                                  {.readProblem = [&] { LoadProblem(d, problem); },
+                                                   .clearResult = [] {},
+                                                   .compute = [&] { integrator.Compute(); }});
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.evaluations = integrator.Evaluations();
-    if (ierr == 0) {
+    if (value) {
         const auto outer = static_cast<std::size_t>(d.Order - 1);
-        result.value = d.Integ[outer];
+        result.value = value;
         result.difference = std::fabs(d.Integ[outer] - d.PrevInteg[outer]);
         result.subintervals = d.NSub;
         return result;
     }
+    // A failed constant has been noted by the engine's Error event already.
     reports.Note(ierr, SystemSource, StandardDescription(ierr));
     result.failure = reports.failure;
     result.reported = reports.Shown();

@@ -1,6 +1,8 @@
 // Solves a problem file without the window, on the same engine, as the Integrate command would.
 #pragma once
 
+#include "engine/AheadComputer.h"
+#include "engine/Dimension.h"
 #include "engine/OuterPass.h"
 #include "engine/Reporter.h"
 #include "io/ProblemFile.h"
@@ -34,11 +36,20 @@ struct SolveResult {
 // Called on the computing thread every few milliseconds of computing.
 using SolveProgress = std::function<void(const PassProgress& outerPass, uint64_t evaluations)>;
 
+// Computes ahead elsewhere than on the solver's threads; told each problem before it is solved.
+class ProblemAhead : public AheadComputer {
+public:
+    virtual void Begin(const ProblemRead& problem) = 0;
+};
+
 // Executes the constants in list order, then computes with the file's order, names, limits,
 // minimum subintervals and maximum error. Every report goes to reporter. threads is the number of
-// threads for the computation, 0 for the machine's cores.
+// threads for the computation, 0 for the machine's cores; ahead, if given, computes ahead too.
 SolveResult Solve(const ProblemRead& problem, Reporter& reporter, int threads = 0,
-                  const SolveProgress& progress = {});
+                  const SolveProgress& progress = {}, ProblemAhead* ahead = nullptr);
+
+// The problem's order, names, limits, minimum subintervals and maximum error into the state.
+void LoadProblem(Dimension& d, const ProblemRead& problem);
 
 // Writes the problem back to path with its result, exactly as the window saves a problem that
 // it opened and computed (the maximum error and the value as its fields show them, at most 15

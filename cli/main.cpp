@@ -3,6 +3,7 @@
 #include "cli/ProgressBar.h"
 #include "cli/Settings.h"
 #include "cli/Solver.h"
+#include "cli/mpi/MpiJob.h"
 #include "engine/NumberText.h"
 #include "io/ProblemFile.h"
 
@@ -21,7 +22,13 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-enum ExitStatus { Computed = 0, ComputationFailed = 1, Unreadable = 2, UsageError = 2 };
+enum ExitStatus {
+    Computed = 0,
+    ComputationFailed = 1,
+    Unreadable = 2,
+    UsageError = 2,
+    RunFailed = vantrel::MpiRunFailed
+};
 
 // Reports go to standard error: the title, then the text with its CR line breaks.
 class StderrReporter : public vantrel::Reporter {
@@ -49,19 +56,26 @@ std::unique_ptr<vantrel::ProgressBar> TerminalBar(const vantrel::SolverOptions& 
     return std::make_unique<vantrel::ProgressBar>(std::cerr, columns);
 }
 
+// Where a run computes ahead besides its own threads: the ranks of an MPI job.
+struct Ranks {
+    vantrel::ProblemAhead* ahead = nullptr;
+    int count = 0; // 0: not an MPI run
+};
+
 // File names and the problem's texts are bytes, not always UTF-8: what is not becomes U+FFFD.
-void PrintJson(const Json& line) {
+void PrintJson(Json line, const Ranks& ranks) {
+    if (ranks.count > 0) line["ranks"] = ranks.count;
     std::cout << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n' << std::flush;
 }
 
-int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
+int SolveFile(const std::string& path, const vantrel::SolverOptions& options, const Ranks& ranks) {
     vantrel::ReadOutcome file = vantrel::ReadProblemFile(path);
     if (file.status != vantrel::ReadOutcome::Status::Ok) {
         const std::string reason = file.status == vantrel::ReadOutcome::Status::Incompatible
                                        ? "Incompatible file"
                                        : file.reason;
         std::cerr << path << ": " << reason << '\n';
-        if (options.json) PrintJson({{"file", path}, {"error", {{"description", reason}}}});
+        if (options.json) PrintJson({{"file", path}, {"error", {{"description", reason}}}}, ranks);
         return Unreadable;
     }
     for (const std::string& setting : options.settings)
@@ -75,14 +89,15 @@ int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
             bar->Update(pass, evaluations);
         };
     const vantrel::SolveResult result =
-        vantrel::Solve(file.problem, reporter, options.threads, progress);
+        vantrel::Solve(file.problem, reporter, options.threads, progress, ranks.ahead);
     if (bar) bar->Clear();
     if (result.value) {
         if (options.save) {
             const std::string reason = vantrel::SaveSolved(path, file.problem, *result.value);
             if (!reason.empty()) {
                 std::cerr << path << ": " << reason << '\n';
-                if (options.json) PrintJson({{"file", path}, {"error", {{"description", reason}}}});
+                if (options.json)
+                    PrintJson({{"file", path}, {"error", {{"description", reason}}}}, ranks);
                 return Unreadable;
             }
         }
@@ -93,7 +108,8 @@ int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
                        {"evaluations", result.evaluations},
                        {"seconds", result.seconds},
                        {"difference", result.difference},
-                       {"subintervals", result.subintervals}});
+                       {"subintervals", result.subintervals}},
+                      ranks);
         else
             std::cout << vantrel::GeneralNumber(*result.value) << '\n' << std::flush;
         return Computed;
@@ -106,8 +122,38 @@ int SolveFile(const std::string& path, const vantrel::SolverOptions& options) {
                    {"error",
                     {{"number", failure.number},
                      {"source", failure.source},
-                     {"description", failure.description}}}});
+                     {"description", failure.description}}}},
+                  ranks);
     return ComputationFailed;
+}
+
+// Rank 0 solves and prints; every other rank computes what rank 0 hands out and prints nothing.
+int SolveOnRanks(const vantrel::SolverOptions& options) {
+    std::unique_ptr<vantrel::MpiJob> job;
+    try {
+        job = vantrel::JoinMpiJob(options.threads);
+    } catch (const vantrel::MpiFailure& failure) {
+        std::cerr << "vantrel-solve: the MPI run cannot start: " << failure.what() << '\n';
+        return RunFailed;
+    }
+    if (!job) {
+        std::cerr << "vantrel-solve: --mpi: this vantrel-solve was built without MPI\n";
+        return UsageError;
+    }
+    try {
+        int status = Computed;
+        if (job->Rank() != 0)
+            job->Serve();
+        else
+            for (const std::string& path : options.files)
+                status = std::max(status, SolveFile(path, options, {&job->Ahead(), job->Ranks()}));
+        job->Finish();
+        return status;
+    } catch (const std::exception& failure) {
+        std::cerr << "vantrel-solve: rank " << job->Rank()
+                  << ": the MPI run failed, no value is given: " << failure.what() << '\n';
+        vantrel::AbortMpiJob(RunFailed);
+    }
 }
 
 int Run(int argc, char** argv) {
@@ -120,9 +166,10 @@ int Run(int argc, char** argv) {
         // Help and version end with 0; every usage error is 2.
         return app.exit(e) == 0 ? 0 : UsageError;
     }
+    if (options.mpi) return SolveOnRanks(options);
     int status = Computed;
     for (const std::string& path : options.files)
-        status = std::max(status, SolveFile(path, options));
+        status = std::max(status, SolveFile(path, options, {}));
     return status;
 }
 

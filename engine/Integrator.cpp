@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <stdexcept>
 #include <thread>
 
 namespace vantrel {
@@ -71,12 +72,13 @@ uint64_t Integrator::Evaluations() const {
     uint64_t total = main_.Evaluations();
     for (const auto& worker : workers_)
         total += worker->eval.Evaluations();
+    if (ahead_) total += ahead_->Evaluations();
     return total;
 }
 
 void Integrator::Compute() {
     main_.Prepare();
-    parallel_ = threads_ > 1 && d_.Order >= 2 && main_.Independent(1);
+    parallel_ = (threads_ > 1 || ahead_) && d_.Order >= 2 && main_.Independent(1);
     if (parallel_)
         ComputeAhead();
     else
@@ -84,17 +86,26 @@ void Integrator::Compute() {
 }
 
 void Integrator::ComputeAhead() {
-    workersReady_ = false;
+    prepared_ = 0;
     batches_.assign(static_cast<std::size_t>(d_.Order), {});
     const WorkingArrays before(d_);
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();
     engine_.SetErrorHandler({});
     Silent silent;
-    const Outcome outcome = RunScheme(silent);
-    CloseBatches();
-    engine_.SetErrorHandler(handler);
-    parallel_ = false;
+    const auto end = [&] {
+        CloseBatches();
+        engine_.SetErrorHandler(handler);
+        parallel_ = false;
+    };
+    Outcome outcome;
+    try {
+        outcome = RunScheme(silent);
+    } catch (...) { // from the AheadComputer
+        end();
+        throw;
+    }
+    end();
     if (outcome != Outcome::Failed) return;
     before.Restore(d_);
     ierr_ = ierrBefore;
@@ -138,18 +149,22 @@ void Integrator::CloseBatches() {
 }
 
 // Once per computation, before its first batch, while the pool's threads have nothing to do:
-// each worker starts from the state the points share, the engine's variables and the added
-// functions' properties; its SetVars gives every level's variable before anything reads it.
-void Integrator::PrepareWorkers() {
+// each of the first count workers starts from the state the points share, the engine's variables
+// and the added functions' properties; its SetVars gives every level's variable before anything
+// reads it.
+void Integrator::PrepareWorkers(int count) {
     if (!pool_ || pool_->Threads() != threads_) {
         pool_.reset();
         workers_.clear();
+        prepared_ = 0;
         pool_ = std::make_unique<PointPool>(threads_, Dimension::MaxOrder);
     }
-    while (static_cast<int>(workers_.size()) < threads_ - 1)
+    const auto wanted = static_cast<std::size_t>(count);
+    while (workers_.size() < wanted)
         workers_.push_back(std::make_unique<Worker>(progress_));
     const Class1& funcs = d_.Funcs();
-    for (const auto& worker : workers_) {
+    for (; prepared_ < wanted; ++prepared_) {
+        const auto& worker = workers_[prepared_];
         Dimension& w = worker->d;
         if (w.Order != d_.Order) w.RecreateLevelArrays(d_.Order);
         w.Equation = d_.Equation;
@@ -166,7 +181,6 @@ void Integrator::PrepareWorkers() {
         own.e = funcs.e;
         own.x = funcs.x;
     }
-    workersReady_ = true;
 }
 
 void Integrator::Ahead(int level, const std::vector<double>& points) {
@@ -177,14 +191,50 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     batch.points = points;
     batch.next = 0;
     batch.timedHere = false;
+    batch.elsewhere = ahead_ != nullptr;
+    if (batch.elsewhere) {
+        ComputeElsewhere(level);
+        return;
+    }
     const Clock::duration cost = batch.pointCost;
     if (cost > Clock::duration::zero() &&
         cost * static_cast<int64_t>(points.size()) >= minAheadWork_)
         Launch(level, 0);
 }
 
+void Integrator::ComputeElsewhere(int level) {
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    const std::size_t count = batch.points.size();
+    batch.level = level;
+    batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
+    batch.values.assign(count, {});
+    batch.writes.resize(count * PointWrites::Size(level));
+    ahead_->Compute(*this, batch);
+    if (level == d_.LastLevel)
+        for (std::size_t i = 0; i < count; ++i)
+            outerPass_.DoneAhead();
+}
+
+void Integrator::ComputePoints(int level, std::span<const double> outer,
+                               std::span<const double> points, std::span<AheadValue> values,
+                               std::span<double> writes) {
+    const int caller = threads_;
+    PrepareWorkers(caller);
+    if (!workers_.front()->eval.Independent(level))
+        throw std::logic_error("the points of a level that depends on earlier points");
+    const std::size_t size = PointWrites::Size(level);
+    const auto task = [&](std::size_t i, int worker) {
+        ComputeOn(*workers_[static_cast<std::size_t>(worker - 1)], level, outer, points[i],
+                  values[i], writes.data() + i * size);
+    };
+    pool_->Open(level, 0, points.size(), 1, task);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        if (pool_->Take(level, i)) task(i, caller);
+    pool_->Close(level);
+}
+
 void Integrator::Launch(int level, std::size_t first) {
-    if (!workersReady_) PrepareWorkers();
+    if (prepared_ < static_cast<std::size_t>(threads_ - 1)) PrepareWorkers(threads_ - 1);
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     const std::size_t count = batch.points.size();
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
@@ -199,26 +249,29 @@ void Integrator::Launch(int level, std::size_t first) {
 }
 
 void Integrator::ComputePoint(int level, std::size_t index, int worker) {
-    const Batch& batch = batches_[static_cast<std::size_t>(level)];
-    Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
-    std::copy(batch.outer.begin(), batch.outer.end(), w.d.VarVal.begin() + level + 1);
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    AheadValue& ahead = batch.values[index];
+    ComputeOn(*workers_[static_cast<std::size_t>(worker - 1)], level, batch.outer,
+              batch.points[index], ahead, batch.writes.data() + index * PointWrites::Size(level));
+    if (ahead.ok && level == d_.LastLevel) outerPass_.DoneAhead();
+}
+
+void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
+                           AheadValue& ahead, double* writes) {
+    std::copy(outer.begin(), outer.end(), w.d.VarVal.begin() + level + 1);
     PointWrites::Mark(w.d, level);
     w.recorded = 0;
     w.d.Funcs().ierr = UntouchedIerr;
-    AheadValue& ahead = batches_[static_cast<std::size_t>(level)].values[index];
     try {
         BooleScheme<Evaluation> scheme(w.d, w.eval);
-        ahead.value = scheme.Value(level, batch.points[index]);
+        ahead.value = scheme.Value(level, point);
     } catch (...) {
         return; // computed again in order, where its failure is reported as it would be
     }
-    PointWrites::Capture(w.d, level,
-                         batches_[static_cast<std::size_t>(level)].writes.data() +
-                             index * PointWrites::Size(level));
+    PointWrites::Capture(w.d, level, writes);
     ahead.recorded = w.recorded;
     ahead.funcsIerr = w.d.Funcs().ierr;
     ahead.ok = true;
-    if (level == d_.LastLevel) outerPass_.DoneAhead();
 }
 
 bool Integrator::TakeAhead(int level, double x, double& value) {
@@ -229,27 +282,30 @@ bool Integrator::TakeAhead(int level, double x, double& value) {
         std::bit_cast<uint64_t>(batch.points[batch.next]) != std::bit_cast<uint64_t>(x))
         return false;
     const std::size_t index = batch.next++;
-    if (!batch.launched && index > TimedPoints) return false;
-    if (index <= TimedPoints) {
-        // The level's cost of a point: the costlier of a batch's first points computed here,
-        // or half the last batch's where that is more, so that a level whose points cost more
-        // the further they lie from its first ones keeps to the pool, while a point that was
-        // slowed by the rest of the machine soon counts no more.
-        const Clock::time_point now = Clock::now();
-        if (index > 0 && batch.timedHere) {
-            const Clock::duration cost = now - batch.visited;
-            batch.pointCost = std::max(cost, index == 1 ? batch.pointCost / 2 : batch.pointCost);
+    if (!batch.elsewhere) { // else computed whole before the batch's first visit
+        if (!batch.launched && index > TimedPoints) return false;
+        if (index <= TimedPoints) {
+            // The level's cost of a point: the costlier of a batch's first points computed here,
+            // or half the last batch's where that is more, so that a level whose points cost more
+            // the further they lie from its first ones keeps to the pool, while a point that was
+            // slowed by the rest of the machine soon counts no more.
+            const Clock::time_point now = Clock::now();
+            if (index > 0 && batch.timedHere) {
+                const Clock::duration cost = now - batch.visited;
+                batch.pointCost =
+                    std::max(cost, index == 1 ? batch.pointCost / 2 : batch.pointCost);
+            }
+            batch.visited = now;
         }
-        batch.visited = now;
+        if (!batch.launched) {
+            const auto rest = static_cast<int64_t>(batch.points.size() - index);
+            batch.timedHere = true;
+            if (index == 0 || batch.pointCost * rest < minAheadWork_) return false;
+            Launch(level, index);
+        }
+        batch.timedHere = pool_->Take(level, index);
+        if (batch.timedHere) return false;
     }
-    if (!batch.launched) {
-        const auto rest = static_cast<int64_t>(batch.points.size() - index);
-        batch.timedHere = true;
-        if (index == 0 || batch.pointCost * rest < minAheadWork_) return false;
-        Launch(level, index);
-    }
-    batch.timedHere = pool_->Take(level, index);
-    if (batch.timedHere) return false;
     const AheadValue& ahead = batch.values[index];
     if (!ahead.ok) { // evaluated here: the computation fails at this point
         batch.timedHere = true;

@@ -10,9 +10,12 @@
 // batches are the pool's first choice, and the calling thread takes part in the inner levels of
 // the points it computes itself. Such a computation runs without reports; should it fail, the
 // state it started from is restored and the computation made again sequentially, with the
-// reports, ierr and the left-over values of the sequential failure.
+// reports, ierr and the left-over values of the sequential failure. An AheadComputer given to
+// the integrator (the solver's ranks of an MPI job) chooses among the independent levels and
+// computes their batches instead, on its own and through ComputePoints on these threads.
 #pragma once
 
+#include "engine/AheadComputer.h"
 #include "engine/Dimension.h"
 #include "engine/Evaluation.h"
 #include "engine/OuterPass.h"
@@ -24,6 +27,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace vantrel {
@@ -44,14 +48,27 @@ public:
     // integrand evaluations so far; returning true cancels the computation, which then ends like
     // a failure without any report: ierr is 18 ("User interrupt occurred").
     void SetProgressPoll(Progress::Poll poll);
+    // Computes ahead with ahead instead of the threads alone (nothing: the threads alone).
+    void SetAheadComputer(AheadComputer* ahead) { ahead_ = ahead; }
 
     // Computes level Level - 1 and every level inside it. On success Level is unchanged and
     // Integ(Level - 1) holds the integral; on failure ierr is not 0 and Level is that of the
     // failing level.
     void Compute();
 
-    // Integrand evaluations made by this integrator so far, on all threads.
+    // Integrand evaluations made by this integrator so far, on all threads and elsewhere.
     uint64_t Evaluations() const;
+    // For an AheadComputer that waits on the computing thread: calls the progress poll when it
+    // is due, and throws as an evaluation does once the computation is cancelled.
+    void PollProgress() { progress_.Count(0); }
+
+    // Computes the independent level's value at each point on the threads, as a point computed
+    // ahead: from the outer levels' variable values outer and the problem and engine variables
+    // the state holds (for the current computation, if one is under way), each point's
+    // PointWrites::Size(level) values of writes filled. A point whose computation failed is not
+    // ok. Not to be called while the computation is using the threads.
+    void ComputePoints(int level, std::span<const double> outer, std::span<const double> points,
+                       std::span<AheadValue> values, std::span<double> writes);
     // The outermost level's pass under way; read it on the computing thread, from the poll.
     PassProgress Pass() const { return outerPass_.Current(); }
 
@@ -62,7 +79,8 @@ public:
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
     // An integral per point is worth a thread; a single integrand evaluation is not.
     bool ComputesAhead(int level) const {
-        return parallel_ && level >= 1 && main_.Independent(level);
+        return parallel_ && level >= 1 && main_.Independent(level) &&
+               (!ahead_ || ahead_->ComputesAhead(level, d_.Order));
     }
     void Ahead(int level, const std::vector<double>& points);
     bool TakeAhead(int level, double x, double& value);
@@ -70,33 +88,27 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     struct Worker;
-    struct AheadValue {
-        bool ok = false;
-        double value = 0;
-        int32_t recorded = 0;  // an added function's error, recorded without failing
-        int32_t funcsIerr = 0; // the added functions' error record as the point left it
-    };
     // The points of one level about to be visited. The calling thread writes it at every point:
     // it has cache lines of its own, apart from what the pool's threads write.
-    struct alignas(64) Batch {
-        std::vector<double> points;
+    struct alignas(64) Batch : AheadPoints {
         std::size_t next = 0; // the next point the scheme visits
         bool launched = false;
         bool timedHere = false;      // the point started at visited is computed here
         Clock::time_point visited;   // when the last point timed was started
+        bool elsewhere = false;      // computed whole by the AheadComputer, before any visit
         Clock::duration pointCost{}; // of a point of the level; zero while unknown
-        std::vector<double> outer;   // the outer levels' variable values
-        std::vector<AheadValue> values;
-        std::vector<double> writes; // each point's PointWrites
     };
 
     enum class Outcome { Done, Failed, Cancelled };
     Outcome RunScheme(Reporter& reporter);
     void ComputeAhead();
     void Launch(int level, std::size_t first);
+    void ComputeElsewhere(int level);
     void ComputePoint(int level, std::size_t index, int worker);
+    void ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
+                   AheadValue& value, double* writes);
     void CloseBatches();
-    void PrepareWorkers();
+    void PrepareWorkers(int count);
     void Fail(Reporter& reporter, int32_t number, const std::string& source,
               const std::string& description);
 
@@ -110,11 +122,13 @@ private:
     int threads_;
     Clock::duration minAheadWork_;
     bool parallel_ = false;
-    bool workersReady_ = false; // the workers hold this computation's problem
+    AheadComputer* ahead_ = nullptr;
+    std::size_t prepared_ = 0; // workers that hold this computation's problem
 
     std::unique_ptr<PointPool> pool_;
-    std::vector<std::unique_ptr<Worker>> workers_; // the pool's threads 1, 2, ...
-    std::vector<Batch> batches_;                   // by level
+    // The pool's threads 1, 2, ..., then the caller of ComputePoints.
+    std::vector<std::unique_ptr<Worker>> workers_;
+    std::vector<Batch> batches_; // by level
 };
 
 } // namespace vantrel

@@ -1,7 +1,8 @@
 // The Integrate command: the fields into the state, the constants into the engine, the
-// computation, and its value in the result label.
+// computation, and its value in the result label, in the order the engine gives them.
 #include "ui/frmVantrel.h"
 
+#include "engine/IntegrateCommand.h"
 #include "engine/Integrator.h"
 #include "engine/NumberText.h"
 #include "ui/ProgressWindow.h"
@@ -46,17 +47,18 @@ void frmVantrel::cmdIntegrate_Click() {
         }
 
     WaitCursor wait;
-    if (ReadProblem()) {
-        dim_.MinSub = minSub;
-        dim_.Level = dim_.Order;
-        ierr = 0;
-        ClearIntegral();
-        Compute();
-        if (ierr == 0)
-            lblIntegral->setText(QString::fromStdString(GeneralNumber(dim_.Integ[dim_.Level - 1])));
-    } else {
-        ClearIntegral(); // a constant failed: no value, and none left from before
-    }
+    std::vector<std::string> constants;
+    for (int i = 0; i < cboConstants->count(); ++i)
+        constants.push_back(cboConstants->itemText(i).toStdString());
+    const std::optional<double> value = Integrate(dim_, ScriptControl1, constants, ierr,
+                                                  {.readProblem =
+                                                       [&] {
+                                                           ReadProblem();
+                                                           dim_.MinSub = minSub;
+                                                       },
+                                                   .clearResult = [this] { ClearIntegral(); },
+                                                   .compute = [this] { Compute(); }});
+    if (value) lblIntegral->setText(QString::fromStdString(GeneralNumber(*value)));
     dim_.Computed = true;
 }
 
@@ -68,25 +70,13 @@ void frmVantrel::ShowSubintervals(int L) {
     txtSubintervals[L]->setFocus(Qt::OtherFocusReason);
 }
 
-bool frmVantrel::ReadProblem() {
-    if (!DefineConstants()) return false;
+void frmVantrel::ReadProblem() {
     dim_.Equation = TextOf(*txtEquation);
     for (int L = 0; L < dim_.Order; ++L) {
         dim_.LLText[L] = TextOf(*txtLL[L]);
         dim_.ULText[L] = TextOf(*txtUL[L]);
     }
     dim_.MaxError = LeadingNumber(TextOf(*txtError));
-    return true;
-}
-
-bool frmVantrel::DefineConstants() {
-    try {
-        for (int i = 0; i < cboConstants->count(); ++i)
-            ScriptControl1.ExecuteStatement(cboConstants->itemText(i).toStdString());
-    } catch (const ScriptFailure&) {
-        return false; // the engine's Error event has reported it and set ierr
-    }
-    return true;
 }
 
 void frmVantrel::ClearIntegral() {

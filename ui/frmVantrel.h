@@ -192,8 +192,7 @@ private:
     void MarkCurrentSign(int k);
     int CurrentIntegrationNumber() const;
     void ShowSubintervals(int L);
-    bool ReadProblem();
-    bool DefineConstants();
+    void ReadProblem();
     void ClearIntegral();
 
     // Problem files and the printed report

@@ -3,6 +3,7 @@
 #include "ComputationFixture.h"
 
 #include "engine/IndependentPoints.h"
+#include "engine/WorkingArrays.h"
 
 #include <bit>
 
@@ -28,12 +29,29 @@ struct Outcome {
     bool operator==(const Outcome&) const = default;
 };
 
+// Another way of computing ahead: every independent level's points, the last first, one at a
+// time on the integrator's threads; the points the scheme visits in order take their turn nested.
+class Backwards : public AheadComputer {
+public:
+    bool ComputesAhead(int, int) const override { return true; }
+    void Compute(Integrator& integrator, AheadPoints& batch) override {
+        const std::size_t size = PointWrites::Size(batch.level);
+        for (std::size_t i = batch.points.size(); i-- > 0;)
+            integrator.ComputePoints(batch.level, batch.outer,
+                                     std::span(batch.points).subspan(i, 1),
+                                     std::span(batch.values).subspan(i, 1),
+                                     std::span(batch.writes).subspan(i * size, size));
+    }
+    uint64_t Evaluations() const override { return 0; }
+};
+
 class Threads : public ComputationFixture {
 public:
     // The same problem computed twice, the second time from the first one's left-overs.
-    Outcome RunWith(const Problem& p, int threads) {
+    Outcome RunWith(const Problem& p, int threads, AheadComputer* ahead = nullptr) {
         Define(p.integrand, p.levels, p.maxError);
         integrator.SetThreads(threads);
+        integrator.SetAheadComputer(ahead);
         integrator.SetMinAheadWork({}); // every batch goes to the pool
         Run();
         Run();
@@ -55,13 +73,20 @@ public:
 
 class SameAsSequential : public ::testing::TestWithParam<Problem> {};
 
-// Two threads meet in the middle of a batch; three and eight are more than most batches' points.
+// Two threads meet in the middle of a batch; three and eight are more than most batches' points;
+// another way of computing ahead, on one thread and on two.
 TEST_P(SameAsSequential, ToTheBit) {
     Threads one;
     const Outcome sequential = one.RunWith(GetParam(), 1);
-    for (int threads : {2, 3, 8}) {
+    Backwards backwards;
+    for (const auto& [threads, ahead] : {std::pair<int, AheadComputer*>{2, nullptr},
+                                         {3, nullptr},
+                                         {8, nullptr},
+                                         {1, &backwards},
+                                         {2, &backwards}}) {
         Threads many;
-        EXPECT_EQ(many.RunWith(GetParam(), threads), sequential) << threads << " threads";
+        EXPECT_EQ(many.RunWith(GetParam(), threads, ahead), sequential)
+            << threads << " threads" << (ahead ? ", computed backwards" : "");
     }
 }
 
