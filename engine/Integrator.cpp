@@ -30,11 +30,6 @@ constexpr auto ClaimWork = 20us;
 // has not touched it.
 constexpr int32_t UntouchedIerr = std::numeric_limits<int32_t>::min();
 
-class Silent : public Reporter {
-public:
-    MsgResult Show(const Message&) override { return MsgResult::OK; }
-};
-
 } // namespace
 
 // One pool thread's own copy of the problem, engine and added functions.
@@ -92,7 +87,7 @@ void Integrator::ComputeAhead() {
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();
     engine_.SetErrorHandler({});
-    Silent silent;
+    SilentReporter silent;
     const auto end = [&] {
         CloseBatches();
         engine_.SetErrorHandler(handler);

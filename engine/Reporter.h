@@ -26,4 +26,10 @@ public:
     virtual MsgResult Show(const Message& message) = 0;
 };
 
+// For computations whose failures are made again where they are reported: shows nothing.
+class SilentReporter : public Reporter {
+public:
+    MsgResult Show(const Message&) override { return MsgResult::OK; }
+};
+
 } // namespace vantrel

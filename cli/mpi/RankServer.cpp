@@ -13,11 +13,6 @@ namespace vantrel {
 
 namespace {
 
-class Silent : public Reporter {
-public:
-    MsgResult Show(const Message&) override { return MsgResult::OK; }
-};
-
 // The problem as rank 0 has it before its computation: its constants executed once, in order.
 class RankProblem {
 public:
@@ -50,7 +45,7 @@ private:
     Dimension d_;
     ScriptControl engine_;
     int32_t ierr_ = 0;
-    Silent silent_;
+    SilentReporter silent_;
     Integrator integrator_;
 };
 
