@@ -12,7 +12,8 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                     "its name and its failure go to standard error, after the reports the "
                     "window would show.");
     app.footer("Exit status: the highest of the files': 0 computed; 1 the computation failed; 2 "
-               "the file cannot be read. A usage error is 2 before any file is read.\n");
+               "the file cannot be read or saved. A usage error is 2 before any file is read; "
+               "with --mpi, a failure of MPI itself is 3.\n");
     app.set_version_flag("--version", std::string("vantrel-solve ") + VANTREL_VERSION,
                          "Print the version and exit");
     app.add_flag("--json", options.json,
