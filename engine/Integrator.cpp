@@ -144,9 +144,9 @@ void Integrator::CloseBatches() {
 }
 
 // Once per computation, before its first batch, while the pool's threads have nothing to do:
-// each of the first count workers starts from the state the points share, the engine's variables
-// and the added functions' properties; its SetVars gives every level's variable before anything
-// reads it.
+// each of the first count workers starts from the state the points share, the engine's names and
+// variables and the added functions' properties; its SetVars gives every level's variable before
+// anything reads it.
 void Integrator::PrepareWorkers(int count) {
     if (!pool_ || pool_->Threads() != threads_) {
         pool_.reset();
@@ -168,8 +168,9 @@ void Integrator::PrepareWorkers(int count) {
         w.LLText = d_.LLText;
         w.ULText = d_.ULText;
         w.MinSub = d_.MinSub;
+        // The same names first: the texts then compile as they did here and share their code.
+        worker->engine.CopyNamesFrom(engine_);
         worker->eval.Prepare();
-        worker->engine.CopyVariablesFrom(engine_);
         Class1& own = w.Funcs();
         own.pi = funcs.pi;
         own.halfpi = funcs.halfpi;

@@ -24,12 +24,13 @@ NameBinding Environment::Resolve(std::string_view name) {
             double* storage = (*object)->NumberStorage(property);
             binding = {storage ? NameBinding::Storage : NameBinding::Member,
                        static_cast<int32_t>(properties.size())};
-            properties.push_back({*object, property, storage});
+            properties.push_back({*object, property});
+            storages.push_back(storage);
             return names_[key] = binding;
         }
         if (const int function = (*object)->FindFunction(name); function >= 0) {
             binding = {NameBinding::Function, static_cast<int32_t>(functions.size())};
-            functions.push_back({*object, function, nullptr});
+            functions.push_back({*object, function});
             return names_[key] = binding;
         }
     }
@@ -40,11 +41,33 @@ NameBinding Environment::Resolve(std::string_view name) {
     return names_[key] = binding;
 }
 
-std::vector<std::pair<std::string, int32_t>> Environment::Variables() const {
-    std::vector<std::pair<std::string, int32_t>> variables;
-    for (const auto& [name, binding] : names_)
-        if (binding.kind == NameBinding::Variable) variables.emplace_back(name, binding.index);
-    return variables;
+bool Environment::Mirror(const Environment& other) {
+    bool kept = globals.size() <= other.globals.size() &&
+                properties.size() <= other.properties.size() &&
+                functions.size() <= other.functions.size();
+    for (const auto& [name, binding] : names_) {
+        const auto there = other.names_.find(name);
+        kept = kept && there != other.names_.end() && there->second.kind == binding.kind &&
+               there->second.index == binding.index;
+    }
+    const auto own = [&](const MemberRef& member) {
+        std::size_t k = 0;
+        while (other.globalObjects_[k] != member.object)
+            ++k;
+        return MemberRef{globalObjects_[k], member.index};
+    };
+    properties.clear();
+    storages.clear();
+    for (const MemberRef& property : other.properties) {
+        properties.push_back(own(property));
+        storages.push_back(properties.back().object->NumberStorage(property.index));
+    }
+    functions.clear();
+    for (const MemberRef& function : other.functions)
+        functions.push_back(own(function));
+    globals = other.globals;
+    names_ = other.names_;
+    return kept;
 }
 
 } // namespace vantrel

@@ -10,7 +10,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -18,7 +17,6 @@ namespace vantrel {
 struct MemberRef {
     ScriptObject* object = nullptr;
     int index = 0;
-    double* storage = nullptr; // a property that always holds a plain double
 };
 
 class Environment final : public NameResolver {
@@ -27,11 +25,16 @@ public:
     void AddObject(ScriptObject* object, bool membersGlobal);
     // A name never seen before becomes a new global variable, Empty until assigned.
     NameBinding Resolve(std::string_view name) override;
-    // The global variables by lower-case name, with their indices in globals.
-    std::vector<std::pair<std::string, int32_t>> Variables() const;
+    // Makes every name that other knows resolve here as it does there, to the same indices, with
+    // the values of its global variables; this environment's objects stand in for other's, added
+    // in the same order. False when a name known here resolved otherwise before: programs
+    // compiled here earlier no longer mean what they did.
+    bool Mirror(const Environment& other);
 
     std::vector<Variant> globals;
     std::vector<MemberRef> properties; // indexed by Storage and Member bindings
+    // The double that a Storage property always holds, by property index (nullptr for Member).
+    std::vector<double*> storages;
     std::vector<MemberRef> functions;
     RandomSequence random; // Rnd's numbers: one sequence for the engine's life
 

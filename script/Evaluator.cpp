@@ -132,7 +132,7 @@ bool RunNumeric(const Program& program, const Environment& names, bool checkVari
                 break;
             case OpCode::PushStorage:
                 stack[sp++] = top;
-                top = *names.properties[static_cast<std::size_t>(in.index)].storage;
+                top = *names.storages[static_cast<std::size_t>(in.index)];
                 break;
             case OpCode::PushMember: {
                 stack[sp++] = top; // first, so that top is not kept across the call
@@ -156,7 +156,7 @@ bool RunNumeric(const Program& program, const Environment& names, bool checkVari
                     right = global(in.index).number;
                     break;
                 default:
-                    right = *names.properties[static_cast<std::size_t>(in.index)].storage;
+                    right = *names.storages[static_cast<std::size_t>(in.index)];
                     break;
                 }
                 top = Calculate(static_cast<BinaryOp>(in.op), left, right);
@@ -213,7 +213,7 @@ Variant Run(const Program& program, Environment& names, std::vector<Variant>& st
                 stack[sp++] = names.globals[static_cast<std::size_t>(in.index)];
                 break;
             case OpCode::PushStorage:
-                stack[sp++] = Variant::Num(*property(in.index).storage);
+                stack[sp++] = Variant::Num(*names.storages[static_cast<std::size_t>(in.index)]);
                 break;
             case OpCode::PushMember: {
                 const MemberRef& member = property(in.index);
@@ -233,7 +233,7 @@ Variant Run(const Program& program, Environment& names, std::vector<Variant>& st
                     right = names.globals[static_cast<std::size_t>(in.index)];
                     break;
                 default:
-                    right = Variant::Num(*property(in.index).storage);
+                    right = Variant::Num(*names.storages[static_cast<std::size_t>(in.index)]);
                     break;
                 }
                 stack[sp - 1] = Apply(static_cast<BinaryOp>(in.op), stack[sp - 1], right);

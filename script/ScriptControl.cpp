@@ -53,8 +53,16 @@ bool ScriptControl::Calls(ExprHandle expression, std::string_view function) cons
     return engine_->Calls(expression, function);
 }
 
-void ScriptControl::CopyVariablesFrom(const ScriptControl& other) {
-    engine_->CopyVariablesFrom(*other.engine_);
+void ScriptControl::CompileAfterRuns(uint32_t runs) {
+    engine_->CompileAfterRuns(runs);
+}
+
+bool ScriptControl::RunsMachineCode(ExprHandle expression) const {
+    return engine_->RunsMachineCode(expression);
+}
+
+void ScriptControl::CopyNamesFrom(const ScriptControl& other) {
+    engine_->CopyNamesFrom(*other.engine_);
 }
 
 ScriptControl::VarHandle ScriptControl::BindVariable(std::string_view name) {

@@ -6,6 +6,7 @@
 #include "ScriptObject.h"
 #include "Variant.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
@@ -50,6 +51,12 @@ public:
     // that does not convert throws RuntimeError (13 Type mismatch, 94 Invalid use of Null)
     // without an Error event, since the failure is the caller's conversion, not the script's.
     double EvaluateNumber(ExprHandle expression);
+    // A prepared numeric expression is compiled to machine code in the background once it has
+    // run this many times (by default some milliseconds of evaluating); the evaluator runs it
+    // until the code is there.
+    void CompileAfterRuns(uint32_t runs);
+    // Whether the expression now runs as machine code, while its values are plain numbers.
+    bool RunsMachineCode(ExprHandle expression) const;
 
     // A variable handle stands for the statement name = <value>, where <value> is the value's
     // text with 15 significant digits: Assign stores exactly the same double in the same place
@@ -59,9 +66,11 @@ public:
     // Whether the expression calls the built-in or added function of that name.
     bool Calls(ExprHandle expression, std::string_view function) const;
 
-    // Gives every global variable of other the same value here (the added objects' properties
-    // are the objects' own business).
-    void CopyVariablesFrom(const ScriptControl& other);
+    // Makes every name other knows resolve here as there, gives every global variable of other
+    // the same value here (the added objects' properties are the objects' own business), and
+    // shares other's machine code. This engine's added objects stand in for other's: the same
+    // kinds, added in the same order.
+    void CopyNamesFrom(const ScriptControl& other);
 
     using VarHandle = int32_t;
     VarHandle BindVariable(std::string_view name);

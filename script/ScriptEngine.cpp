@@ -16,12 +16,6 @@ namespace {
 // stream of ever-new texts cannot fill the memory.
 constexpr std::size_t CacheLimit = 4096;
 
-// A prepared numeric expression is compiled to machine code, in the background, once it has run
-// this many times: some milliseconds of evaluating. A compile takes some tens of milliseconds,
-// which a computation that ends meanwhile waits for when its engine goes, so that shorter
-// computations never ask for one.
-constexpr uint32_t CompileAfterRuns = 50000;
-
 bool IsCompileError(int32_t number) {
     return number >= 1000;
 }
@@ -86,27 +80,27 @@ Variant ScriptEngine::Eval(std::string_view expression) {
 
 int32_t ScriptEngine::Prepare(std::string_view expression) {
     const std::string key(expression);
-    if (const auto found = expressions_.find(key); found != expressions_.end())
-        return found->second;
-    Program program = Compile(expression, SourceKind::Expression, names_);
-    PrepareNumeric(program);
-    programs_.push_back(std::move(program));
-    numericRuns_.emplace_back().program = &programs_.back();
-    const auto handle = static_cast<int32_t>(programs_.size() - 1);
-    expressions_.emplace(key, handle);
-    return handle;
+    auto found = expressions_.find(key);
+    if (found == expressions_.end()) {
+        Program program = Compile(expression, SourceKind::Expression, names_);
+        PrepareNumeric(program);
+        programs_.push_back(std::move(program));
+        numericRuns_.emplace_back().program = &programs_.back();
+        found = expressions_.emplace(key, static_cast<int32_t>(programs_.size() - 1)).first;
+    }
+    // Code made for another engine of the same names serves this one from the start.
+    NumericRuns& runs = numericRuns_[static_cast<std::size_t>(found->second)];
+    if (!runs.code && jit::Compilable(*runs.program)) runs.code = compiler_->Find(*runs.program);
+    return found->second;
 }
 
 Variant ScriptEngine::Evaluate(int32_t expression) {
     return Execute(programs_[static_cast<std::size_t>(expression)]);
 }
 
-std::shared_ptr<const jit::PendingCode> ScriptEngine::MachineCode(const Program& program) {
-    if (!jit::Compilable(program)) return nullptr;
-    std::vector<const double*> storages;
-    for (const MemberRef& property : names_.properties)
-        storages.push_back(property.storage);
-    return compiler_.Request(program, std::move(storages));
+bool ScriptEngine::RunsMachineCode(int32_t expression) const {
+    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    return runs.code && runs.code->Function();
 }
 
 double ScriptEngine::EvaluateNumber(int32_t expression) {
@@ -116,9 +110,10 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
         double result = 0.0;
         if (runs.code) {
             if (const jit::NumericFunction machine = runs.code->Function())
-                if (machine(names_.globals.data(), &result)) return result;
-        } else if (runs.runs < CompileAfterRuns && ++runs.runs == CompileAfterRuns) {
-            runs.code = MachineCode(program);
+                if (machine(names_.globals.data(), names_.storages.data(), &result)) return result;
+        } else if (runs.runs < compileAfterRuns_ && ++runs.runs == compileAfterRuns_ &&
+                   jit::Compilable(program)) {
+            runs.code = compiler_->Request(program);
         }
         const bool seen = runs.numbersSeenAt == statementsRun_;
         try {
@@ -168,14 +163,14 @@ bool ScriptEngine::Calls(int32_t expression, std::string_view function) const {
     return false;
 }
 
-void ScriptEngine::CopyVariablesFrom(const ScriptEngine& other) {
+void ScriptEngine::CopyNamesFrom(const ScriptEngine& other) {
     ++statementsRun_; // values change behind the bound variables' last stores
-    for (const auto& [name, index] : other.names_.Variables()) {
-        const NameBinding binding = names_.Resolve(name);
-        if (binding.kind == NameBinding::Variable)
-            names_.globals[static_cast<std::size_t>(binding.index)] =
-                other.names_.globals[static_cast<std::size_t>(index)];
+    if (!names_.Mirror(other.names_)) {
+        statements_.clear();
+        expressions_.clear();
+        variableHandles_.clear();
     }
+    compiler_ = other.compiler_;
 }
 
 int32_t ScriptEngine::BindVariable(std::string_view name) {
@@ -252,7 +247,7 @@ void ScriptEngine::Assign(int32_t variable, double value) {
         return;
     }
     case BoundVariable::Storage:
-        *names_.properties[static_cast<std::size_t>(bound.index)].storage = stored;
+        *names_.storages[static_cast<std::size_t>(bound.index)] = stored;
         return;
     default: {
         const MemberRef& member = names_.properties[static_cast<std::size_t>(bound.index)];

@@ -38,9 +38,11 @@ public:
     int32_t Prepare(std::string_view expression);
     Variant Evaluate(int32_t expression);
     double EvaluateNumber(int32_t expression);
+    void CompileAfterRuns(uint32_t runs) { compileAfterRuns_ = runs; }
+    bool RunsMachineCode(int32_t expression) const;
     bool Mentions(int32_t expression, std::string_view name);
     bool Calls(int32_t expression, std::string_view function) const;
-    void CopyVariablesFrom(const ScriptEngine& other);
+    void CopyNamesFrom(const ScriptEngine& other);
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);
     void Assign(std::span<const int32_t> variables, const double* values);
@@ -84,13 +86,18 @@ private:
         uint32_t runs = 0;
         std::shared_ptr<const jit::PendingCode> code; // asked for once the expression is hot
     };
-    std::shared_ptr<const jit::PendingCode> MachineCode(const Program& program);
 
     std::vector<NumericRuns> numericRuns_; // by handle, beside programs_
+    // Some milliseconds of evaluating: a compile takes some tens of milliseconds, which a
+    // computation that ends meanwhile waits for when its engine goes, so that shorter
+    // computations never ask for one.
+    uint32_t compileAfterRuns_ = 50000;
     std::vector<Variant> stack_;
     std::function<void()> handler_;
     ScriptError error_;
-    jit::BackgroundCompiler compiler_; // last: its end waits for a compile under way
+    // Shared with the engines that copied this one's names.
+    std::shared_ptr<jit::BackgroundCompiler> compiler_ =
+        std::make_shared<jit::BackgroundCompiler>();
 };
 
 } // namespace vantrel

@@ -1,7 +1,8 @@
 // Compiles numeric programs on a thread of its own, one after another, so that the computation
 // that asked goes on with the evaluator meanwhile and takes the machine code once it is there.
-// Its owner's end waits for a compile under way: the compiler must not run into the process's
-// exit.
+// Programs of the same instructions are compiled once: the engines of one computation, whose
+// names resolve alike, share every piece of code. Its last owner's end waits for a compile under
+// way: the compiler must not run into the process's exit.
 #pragma once
 
 #include "script/Program.h"
@@ -12,8 +13,9 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
-#include <vector>
+#include <unordered_map>
 
 namespace vantrel::jit {
 
@@ -35,17 +37,20 @@ public:
     BackgroundCompiler(const BackgroundCompiler&) = delete;
     BackgroundCompiler& operator=(const BackgroundCompiler&) = delete;
 
-    // Queues the program (copied, with the storages it reads) for compiling.
-    std::shared_ptr<const PendingCode> Request(const Program& program,
-                                               std::vector<const double*> storages);
+    // The code of the program: queued for compiling (a copy of the program) unless a program of
+    // the same instructions was requested before.
+    std::shared_ptr<const PendingCode> Request(const Program& program);
+    // The code requested before for a program of the same instructions; nullptr if none was.
+    std::shared_ptr<const PendingCode> Find(const Program& program);
 
 private:
     struct Job {
         std::shared_ptr<PendingCode> pending;
         Program program;
-        std::vector<const double*> storages;
     };
     void Work();
+
+    std::unordered_map<std::string, std::shared_ptr<PendingCode>> requested_; // by instructions
 
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -86,8 +86,7 @@ std::string FunctionName(std::size_t program) {
 
 class Builder {
 public:
-    Builder(const GccJit& library, std::span<const double* const> storages)
-        : g_(library), storages_(storages), c_(g_.context_acquire()) {
+    explicit Builder(const GccJit& library) : g_(library), c_(g_.context_acquire()) {
         g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
         g_.context_add_command_line_option(c_, "-ffp-contract=off");
         // A program without checks never hands back; a failure is the evaluator's to handle.
@@ -97,6 +96,7 @@ public:
         int_ = g_.context_get_type(c_, GCC_JIT_TYPE_INT);
         bool_ = g_.context_get_type(c_, GCC_JIT_TYPE_BOOL);
         doubles_ = g_.type_get_pointer(g_.type_get_const(double_));
+        storages_ = g_.type_get_pointer(g_.type_get_const(g_.type_get_pointer(double_)));
         ints_ = g_.type_get_pointer(g_.type_get_const(int_));
         gcc_jit_type* doubleArgs[2] = {double_, double_};
         unary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 1, doubleArgs, 0);
@@ -108,12 +108,14 @@ public:
 
     // Adds the function of one compilable program.
     void Add(const Program& program, const std::string& name) {
-        gcc_jit_param* params[2] = {
+        gcc_jit_param* params[3] = {
             g_.context_new_param(c_, nullptr, doubles_, "globals"),
+            g_.context_new_param(c_, nullptr, storages_, "storages"),
             g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "result")};
         globals_ = g_.param_as_rvalue(params[0]);
+        storagesParam_ = g_.param_as_rvalue(params[1]);
         fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, bool_, name.c_str(),
-                                      2, params, 0);
+                                      3, params, 0);
         block_ = g_.function_new_block(fn_, "entry");
         handBack_ = g_.function_new_block(fn_, "hand_back");
         g_.block_end_with_return(handBack_, nullptr, g_.context_zero(c_, bool_));
@@ -122,7 +124,7 @@ public:
         for (const Instruction& in : program.code)
             Emit(in);
         g_.block_add_assignment(block_, nullptr,
-                                g_.rvalue_dereference(g_.param_as_rvalue(params[1]), nullptr),
+                                g_.rvalue_dereference(g_.param_as_rvalue(params[2]), nullptr),
                                 stack_.back());
         g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
     }
@@ -192,10 +194,10 @@ private:
         return value;
     }
 
+    // A property's double, read through the storages the code is given.
     gcc_jit_rvalue* Storage(int32_t index) {
-        const double* storage = storages_[static_cast<std::size_t>(index)];
-        gcc_jit_rvalue* pointer =
-            g_.context_new_rvalue_from_ptr(c_, doubles_, const_cast<double*>(storage));
+        gcc_jit_rvalue* pointer = g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, storagesParam_, g_.context_new_rvalue_from_int(c_, int_, index)));
         return Local(g_.lvalue_as_rvalue(g_.rvalue_dereference(pointer, nullptr)));
     }
 
@@ -290,10 +292,10 @@ private:
     }
 
     const GccJit& g_;
-    std::span<const double* const> storages_;
     gcc_jit_context* c_;
-    gcc_jit_type *double_, *int_, *bool_, *doubles_, *ints_, *unary_, *binary_;
+    gcc_jit_type *double_, *int_, *bool_, *doubles_, *storages_, *ints_, *unary_, *binary_;
     gcc_jit_rvalue* globals_ = nullptr;
+    gcc_jit_rvalue* storagesParam_ = nullptr;
     gcc_jit_function* fn_ = nullptr;
     gcc_jit_block* block_ = nullptr;
     gcc_jit_block* handBack_ = nullptr;
@@ -326,11 +328,10 @@ bool Compilable(const Program& program) {
     return true;
 }
 
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
-                                     std::span<const double* const> storages) {
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs) {
     const GccJit* library = LoadGccJit();
     if (!library) return nullptr;
-    Builder builder(*library, storages);
+    Builder builder(*library);
     bool any = false;
     for (std::size_t i = 0; i < programs.size(); ++i)
         if (Compilable(*programs[i])) {

@@ -7,8 +7,7 @@ bool Compilable(const Program&) {
     return false;
 }
 
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const>,
-                                     std::span<const double* const>) {
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const>) {
     return nullptr;
 }
 

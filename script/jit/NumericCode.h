@@ -14,8 +14,11 @@
 
 namespace vantrel::jit {
 
-// The program's value from the global variables, true; or false where the evaluator must run it.
-using NumericFunction = bool (*)(const Variant* globals, double* result);
+// The program's value from the global variables and the properties' doubles (an environment's
+// globals and storages), true; or false where the evaluator must run it. The code holds no
+// address of an environment, so that every environment whose names resolve to the same indices
+// runs the same code.
+using NumericFunction = bool (*)(const Variant* globals, double* const* storages, double* result);
 
 class NumericCode {
 public:
@@ -31,9 +34,7 @@ public:
 bool Compilable(const Program& program);
 
 // Machine code for the compilable ones of the programs, made in one run of the compiler; nullptr
-// when none is compilable or the compiler fails. storages[i] holds the double of property i,
-// where a program reads it.
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
-                                     std::span<const double* const> storages);
+// when none is compilable or the compiler fails.
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs);
 
 } // namespace vantrel::jit

@@ -6,6 +6,8 @@
 #include "engine/WorkingArrays.h"
 
 #include <bit>
+#include <chrono>
+#include <thread>
 
 namespace vantrel::testing {
 namespace {
@@ -68,6 +70,26 @@ public:
             o.reports.push_back(m.title + "|" + m.text);
         return o;
     }
+    // The same after a constant has given the computing engine's names an order of their own
+    // and the integrand and limits have been compiled to machine code, which the threads' engines
+    // then share.
+    Outcome RunCompiledWith(const Problem& p, int threads) {
+        engine.ExecuteStatement("c = 3");
+        engine.CompileAfterRuns(1);
+        const std::vector<ScriptControl::ExprHandle> texts{engine.Prepare(p.integrand),
+                                                           engine.Prepare(p.levels[0].lower),
+                                                           engine.Prepare(p.levels[0].upper)};
+        for (int wait = 0; wait < 10000; ++wait) {
+            bool ready = true;
+            for (const ScriptControl::ExprHandle text : texts) {
+                engine.EvaluateNumber(text);
+                ready = ready && engine.RunsMachineCode(text);
+            }
+            if (ready) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return RunWith(p, threads);
+    }
     void TestBody() override {}
 };
 
@@ -88,6 +110,15 @@ TEST_P(SameAsSequential, ToTheBit) {
         EXPECT_EQ(many.RunWith(GetParam(), threads, ahead), sequential)
             << threads << " threads" << (ahead ? ", computed backwards" : "");
     }
+}
+
+// x is a property of the added object, y and c are variables.
+TEST(SharedMachineCode, SameAsSequential) {
+    const Problem p{"compiled", "c*x*y+pi*Exp(-y)", {{"y", "0.5", "x*c", 4}, {"x", "0", "2", 4}}};
+    Threads one;
+    const Outcome sequential = one.RunCompiledWith(p, 1);
+    Threads two;
+    EXPECT_EQ(two.RunCompiledWith(p, 2), sequential);
 }
 
 const Problem Problems[] = {

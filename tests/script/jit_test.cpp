@@ -42,10 +42,7 @@ protected:
         std::vector<const Program*> list;
         for (const Program& program : programs)
             list.push_back(&program);
-        std::vector<const double*> storages;
-        for (const MemberRef& property : names.properties)
-            storages.push_back(property.storage);
-        const auto code = jit::Compile(list, storages);
+        const auto code = jit::Compile(list);
         if (!code) GTEST_SKIP() << "no machine code on this build";
         int compiled = 0;
         for (std::size_t i = 0; i < programs.size(); ++i) {
@@ -62,7 +59,7 @@ protected:
                     evaluated = RunNumeric(programs[i], names, true, expected);
                 } catch (const ProgramError&) {
                 }
-                const bool machine = function(names.globals.data(), &actual);
+                const bool machine = function(names.globals.data(), names.storages.data(), &actual);
                 ASSERT_EQ(machine, evaluated) << texts[i] << " at x=" << values[0].number;
                 if (machine) {
                     ASSERT_EQ(std::bit_cast<uint64_t>(actual), std::bit_cast<uint64_t>(expected))
