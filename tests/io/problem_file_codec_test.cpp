@@ -272,6 +272,14 @@ struct FitCase {
     bool quotedFits;
 };
 
+// Names each case by its text, line ends and tabs written out.
+std::ostream& operator<<(std::ostream& out, const FitCase& c) {
+    out << '[';
+    for (const char* p = c.text; *p; ++p)
+        out << (*p == '\t' ? "\\t" : *p == '\r' ? "\\r" : *p == '\n' ? "\\n" : std::string(1, *p));
+    return out << ']';
+}
+
 class FitsFileTest : public ::testing::TestWithParam<FitCase> {};
 
 // What the fit checks accept must read back unchanged, as a constant and as a quoted text.
