@@ -3,6 +3,7 @@
 #include "script/VariantOps.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +17,16 @@ namespace {
 constexpr std::array<double, 23> ExactPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The doubles nearest to 10^-22 ... 10^22.
+constexpr auto NearestPowers = [] {
+    std::array<double, 45> powers{};
+    for (std::size_t k = 0; k < ExactPowers.size(); ++k) {
+        powers[22 + k] = ExactPowers[k];
+        powers[22 - k] = 1 / ExactPowers[k];
+    }
+    return powers;
+}();
 
 double Round15ThroughText(double value) {
     return std::copysign(DecimalTextToDouble(FormatNumber15(std::fabs(value))), value);
@@ -49,12 +60,20 @@ std::string AssignmentText(double value) {
 // whole part; the product's rounding error is recovered with fma, so the whole-number rounding
 // (half to even) is decided on the exact scaled value. Dividing (or multiplying) back by the
 // exact power is one correctly rounded operation, as reading the digits back would be.
-double RoundTo15Digits(double value) {
+// Every variable assignment of the integrator comes here, so the function is also built for
+// processors with an fma instruction; fma is exact either way, so both give the same bits.
+[[gnu::target_clones("fma", "default")]] double RoundTo15Digits(double value) {
     if (value == 0.0 || !std::isfinite(value))
         return value == 0.0 ? 0.0 : Round15ThroughText(value);
     const double magnitude = std::fabs(value);
-    // The decimal exponent from the binary one, possibly one too small; the loop corrects it.
-    int shift = 14 - static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398120));
+    // The decimal exponent from the binary one (78913 / 2^18 is log10(2) from below, the shift
+    // rounds towards minus infinity), one too small where the value is at least the next power
+    // of ten; the loop corrects what this comparison with inexact powers may still miss.
+    const int binary = static_cast<int>(std::bit_cast<uint64_t>(magnitude) >> 52) - 1023;
+    int shift = 14 - ((binary * 78913) >> 18);
+    if (std::abs(shift - 15) <= 22 &&
+        magnitude >= NearestPowers[static_cast<std::size_t>(37 - shift)])
+        --shift;
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (shift < -22 || shift > 22) return Round15ThroughText(value);
         const double power = ExactPowers[static_cast<std::size_t>(std::abs(shift))];
@@ -76,9 +95,10 @@ double RoundTo15Digits(double value) {
             --shift;
             continue;
         }
-        double whole = std::floor(product);
+        const auto truncated = static_cast<int64_t>(product); // below 10^15: exact
+        double whole = static_cast<double>(truncated);
         const double fraction = product - whole; // exact: product < 2^50
-        const bool odd = (static_cast<int64_t>(whole) & 1) != 0;
+        const bool odd = (truncated & 1) != 0;
         if (fraction > 0.5 || (fraction == 0.5 && (error > 0 || (error == 0 && odd)))) whole += 1.0;
         const double rounded = shift >= 0 ? whole / power : whole * power;
         return std::copysign(rounded, value);

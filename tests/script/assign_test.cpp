@@ -103,12 +103,17 @@ TEST_F(FastAssignment, MillionsOfRandomDoubles) {
     }
 }
 
+// Every scale, and on either side of each power of ten, where the decimal exponent changes.
 TEST(Round15, MatchesTheTextForEveryScale) {
     for (int e = -320; e <= 308; ++e) {
-        const double v = 1.23456789012345678 * std::pow(10.0, e);
-        if (!std::isfinite(v) || v == 0) continue;
-        const std::string t = FormatNumber15(v);
-        EXPECT_EQ(Bits(Round15(v)), Bits(std::strtod(t.c_str(), nullptr))) << t;
+        const double power = std::strtod(("1E" + std::to_string(e)).c_str(), nullptr);
+        for (const double v : {1.23456789012345678 * std::pow(10.0, e), power,
+                               std::nextafter(power, 0.0), std::nextafter(power, HUGE_VAL),
+                               power * 0.99999999999999994, power * 0.9999999999999995}) {
+            if (!std::isfinite(v) || v == 0) continue;
+            const std::string t = FormatNumber15(v);
+            EXPECT_EQ(Bits(Round15(v)), Bits(std::strtod(t.c_str(), nullptr))) << t;
+        }
     }
 }
 
