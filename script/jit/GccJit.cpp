@@ -89,6 +89,9 @@ public:
     explicit Builder(const GccJit& library) : g_(library), c_(g_.context_acquire()) {
         g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
         g_.context_add_command_line_option(c_, "-ffp-contract=off");
+        // The code calls only through the addresses it holds: linking it without the C
+        // library's start files and libraries saves a third of a compile's time.
+        g_.context_add_driver_option(c_, "-nostdlib");
         // A program without checks never hands back; a failure is the evaluator's to handle.
         g_.context_set_bool_allow_unreachable_blocks(c_, 1);
         g_.context_set_bool_print_errors_to_stderr(c_, 0);

@@ -12,6 +12,7 @@ namespace vantrel::jit {
     X(block_end_with_return)                                                                       \
     X(context_acquire)                                                                             \
     X(context_add_command_line_option)                                                             \
+    X(context_add_driver_option)                                                                   \
     X(context_compile)                                                                             \
     X(context_get_type)                                                                            \
     X(context_new_array_access)                                                                    \
