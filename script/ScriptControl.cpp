@@ -73,6 +73,15 @@ bool ScriptControl::AssignsPlainly(VarHandle variable) const {
     return engine_->AssignsPlainly(variable);
 }
 
+bool ScriptControl::MachineCodeReady(ExprHandle expression) const {
+    return engine_->MachineCodeReady(expression);
+}
+
+std::size_t ScriptControl::EvaluateMany(ExprHandle expression, VarHandle variable,
+                                        std::span<const double> xs, double* values) {
+    return engine_->EvaluateMany(expression, variable, xs, values);
+}
+
 const uint64_t& ScriptControl::StatementsRun() const {
     return engine_->StatementsRun();
 }
