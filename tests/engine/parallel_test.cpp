@@ -5,8 +5,6 @@
 #include "engine/IndependentPoints.h"
 #include "engine/WorkingArrays.h"
 
-#include <bit>
-
 namespace vantrel::testing {
 namespace {
 
@@ -20,14 +18,6 @@ struct Problem {
 std::ostream& operator<<(std::ostream& out, const Problem& p) {
     return out << p.name;
 }
-
-// Everything a computation leaves behind.
-struct Outcome {
-    std::vector<uint64_t> state; // every working array's and variable's bits
-    std::vector<std::string> reports;
-    int32_t ierr, funcsIerr, level;
-    bool operator==(const Outcome&) const = default;
-};
 
 // Another way of computing ahead: every independent level's points, the last first, one at a
 // time on the integrator's threads; the points the scheme visits in order take their turn nested.
@@ -55,18 +45,7 @@ public:
         integrator.SetMinAheadWork({}); // every batch goes to the pool
         Run();
         Run();
-        Outcome o{{}, {}, ierr, d.Funcs().ierr, d.Level};
-        for (const auto* array : {&d.VarVal, &d.LLVal, &d.ULVal, &d.H, &d.FA, &d.FB, &d.Sum7,
-                                  &d.Sum12, &d.Sum14, &d.Sum32, &d.PrevInteg, &d.Integ})
-            for (double v : *array)
-                o.state.push_back(std::bit_cast<uint64_t>(v));
-        for (int32_t n : d.NSub)
-            o.state.push_back(static_cast<uint64_t>(n));
-        for (const std::string& name : d.VarNam)
-            o.state.push_back(std::bit_cast<uint64_t>(engine.Eval(name).number));
-        for (const Message& m : reporter.shown)
-            o.reports.push_back(m.title + "|" + m.text);
-        return o;
+        return Leftovers();
     }
     void TestBody() override {}
 };
