@@ -74,7 +74,7 @@ public:
     // has that value again and Integ(L) holds the level's integral.
     void Compute() {
         try {
-            Level();
+            ComputeLevel();
         } catch (...) {
             Unvisit();
             throw;
@@ -82,7 +82,8 @@ public:
     }
 
 private:
-    void Level() {
+    // Compute, which F calls for each point of an outer level.
+    void ComputeLevel() {
         const int L = --d_.Level;
         d_.NSub[L] = 2;
         d_.Integ[L] = 0;
@@ -144,11 +145,12 @@ private:
             Ahead(L, points);
         }
         const int32_t n = d_.NSub[L];
-        Midpoints(L, H / 2 + d_.LLVal[L], n);
-        Stored(d_.Sum32[L], F(L, H / 2 + d_.LLVal[L]));
+        const double first = H / 2 + d_.LLVal[L];
+        Midpoints(L, first, n);
+        Stored(d_.Sum32[L], F(L, first));
         for (int32_t i = 1; i < n; ++i) {
+            if (i % BatchPoints == 0) Midpoints(L, H + d_.VarVal[L], n - i);
             Stored(d_.VarVal[L], H + d_.VarVal[L]);
-            if (i % BatchPoints == 0) Midpoints(L, d_.VarVal[L], n - i);
             Stored(d_.Sum32[L], F(L, d_.VarVal[L]) + d_.Sum32[L]);
         }
         Stored(d_.Integ[L], ((32 * d_.Sum32[L] + partial) * H) / 45);
@@ -166,7 +168,7 @@ private:
             if (eval_.TakeAhead(L, x, value)) return value;
         }
         if (L == 0) return eval_.EvalF();
-        Level();
+        ComputeLevel();
         return d_.Integ[L - 1];
     }
 
@@ -201,7 +203,7 @@ private:
         std::copy(points.begin(), points.end(), points_.begin());
         Evaluate(points.size());
     }
-    // The refinement's midpoints from first on, H apart, count of them left to visit.
+    // The refinement's next midpoints as a batch: from first on, H apart, at most count.
     void Midpoints(int L, double first, int32_t count) {
         if (!Batches(L)) return;
         const std::size_t n = std::min(static_cast<std::size_t>(count), BatchPoints);
