@@ -10,6 +10,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,18 @@ struct LevelText {
     std::string name, lower, upper;
     int32_t minSub = 4;
 };
+
+// A problem of a table of cases, named by its first field.
+struct Problem {
+    const char* name;
+    const char* integrand;
+    std::vector<LevelText> levels;
+    double maxError = 1e-6;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Problem& p) {
+    return out << p.name;
+}
 
 class ComputationFixture : public ::testing::Test {
 protected:

@@ -45,17 +45,6 @@ bool MachineCodeBuilt() {
     return built;
 }
 
-struct Problem {
-    const char* name;
-    const char* integrand;
-    std::vector<LevelText> levels;
-    double maxError = 1e-6;
-};
-
-std::ostream& operator<<(std::ostream& out, const Problem& p) {
-    return out << p.name;
-}
-
 class Computation : public ComputationFixture {
 public:
     // The problem computed twice, the second time from the first one's left-overs, once the

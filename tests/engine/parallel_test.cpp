@@ -8,17 +8,6 @@
 namespace vantrel::testing {
 namespace {
 
-struct Problem {
-    const char* name;
-    const char* integrand;
-    std::vector<LevelText> levels;
-    double maxError = 1e-6;
-};
-
-std::ostream& operator<<(std::ostream& out, const Problem& p) {
-    return out << p.name;
-}
-
 // Another way of computing ahead: every independent level's points, the last first, one at a
 // time on the integrator's threads; the points the scheme visits in order take their turn nested.
 class Backwards : public AheadComputer {
