@@ -162,7 +162,8 @@ private:
     // The value of level L at the point x.
     double F(int L, double x) {
         Stored(d_.VarVal[L], x);
-        if (taken_ < done_) return values_[taken_++]; // x is the batch's next point
+        if constexpr (HasBatches)
+            if (taken_ < done_) return values_[taken_++]; // x is the batch's next point
         if constexpr (HasAhead) {
             double value = 0;
             if (eval_.TakeAhead(L, x, value)) return value;
