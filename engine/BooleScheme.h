@@ -21,14 +21,25 @@
 //   void Ahead(int L, const std::vector<double>& points);   the points about to be visited
 //   bool TakeAhead(int L, double x, double& value);         a value computed ahead, if any
 // The scheme still visits every point in its order; a value taken from ahead is the one its
-// evaluation would give, and an evaluation that failed ahead is made again in order.
+// evaluation would give, and an evaluation that failed ahead is made again in order. A policy
+// that can evaluate several of level 0's points at once offers
+//   std::size_t EvalFMany(std::span<const double> xs, double* values);
+//   void UnvisitF(std::size_t count);
+// EvalFMany is EvalF at each point in order, as far as it can go: it returns the number of
+// points done, whose values the scheme takes as it visits them, and the rest are evaluated one
+// by one. Where the computation ends before the last points done are visited, UnvisitF takes
+// them back, so that the policy's state is that of the last point visited.
 #pragma once
 
 #include "engine/Dimension.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,12 +62,28 @@ public:
     // integral of level L - 1. Level is set as it stands while level L visits its points.
     double Value(int L, double x) {
         d_.Level = L;
-        return F(L, x);
+        try {
+            return F(L, x);
+        } catch (...) {
+            Unvisit();
+            throw;
+        }
     }
 
     // One level: on entry Level is one more than the level to compute; on a normal return it
     // has that value again and Integ(L) holds the level's integral.
     void Compute() {
+        try {
+            ComputeLevel();
+        } catch (...) {
+            Unvisit();
+            throw;
+        }
+    }
+
+private:
+    // Compute, which F calls for each point of an outer level.
+    void ComputeLevel() {
         const int L = --d_.Level;
         d_.NSub[L] = 2;
         d_.Integ[L] = 0;
@@ -71,20 +98,27 @@ public:
         }
         if (WantsAhead(L)) // all but the last of the points that the two estimates visit
             Ahead(L, {A, B, H + A, H / 2 + A});
+        const double midpoint = H + A, quarter = H / 2;
+        const double again = (quarter + quarter) + A;
+        const bool reused = std::bit_cast<uint64_t>(again) == std::bit_cast<uint64_t>(midpoint) &&
+                            MidpointReusable(L);
+        if (Batches(L)) {
+            if (reused)
+                Batch({A, B, midpoint, quarter + A, 3 * quarter + A});
+            else
+                Batch({A, B, midpoint, again, quarter + A, 3 * quarter + A});
+        }
         // Simpson on 2 subintervals: the first previous estimate.
         Stored(d_.FA[L], F(L, A));
         Stored(d_.FB[L], F(L, B));
-        const double midpoint = H + A;
         const double midValue = F(L, midpoint);
         Stored(d_.PrevInteg[L], (4 * midValue + d_.FA[L] + d_.FB[L]) * (H / 3));
         // Boole on 4 subintervals; the midpoint is evaluated again unless its value is sure.
         d_.NSub[L] *= 2;
-        Stored(H, H / 2);
+        Stored(H, quarter);
         d_.Sum14[L] = 0;
         Stored(d_.Sum7[L], d_.FB[L] + d_.FA[L]);
-        const double again = (H + H) + A;
-        const bool same = std::bit_cast<uint64_t>(again) == std::bit_cast<uint64_t>(midpoint);
-        Stored(d_.Sum12[L], same && MidpointReusable(L) ? midValue : F(L, again));
+        Stored(d_.Sum12[L], reused ? midValue : F(L, again));
         Stored(d_.Sum32[L], F(L, H + A));
         Stored(d_.Sum32[L], F(L, 3 * H + A) + d_.Sum32[L]);
         Stored(d_.Integ[L],
@@ -95,7 +129,6 @@ public:
         ++d_.Level;
     }
 
-private:
     // Halves the grid: the old odd points take weight 12, the old even interior points 14, and
     // only the new midpoints are evaluated.
     void Refine(int L) {
@@ -111,8 +144,12 @@ private:
                 points.push_back(H + points.back());
             Ahead(L, points);
         }
-        Stored(d_.Sum32[L], F(L, H / 2 + d_.LLVal[L]));
-        for (int32_t i = 1; i < d_.NSub[L]; ++i) {
+        const int32_t n = d_.NSub[L];
+        const double first = H / 2 + d_.LLVal[L];
+        Midpoints(L, first, n);
+        Stored(d_.Sum32[L], F(L, first));
+        for (int32_t i = 1; i < n; ++i) {
+            if (i % BatchPoints == 0) Midpoints(L, H + d_.VarVal[L], n - i);
             Stored(d_.VarVal[L], H + d_.VarVal[L]);
             Stored(d_.Sum32[L], F(L, d_.VarVal[L]) + d_.Sum32[L]);
         }
@@ -125,12 +162,14 @@ private:
     // The value of level L at the point x.
     double F(int L, double x) {
         Stored(d_.VarVal[L], x);
+        if constexpr (HasBatches)
+            if (taken_ < done_) return values_[taken_++]; // x is the batch's next point
         if constexpr (HasAhead) {
             double value = 0;
             if (eval_.TakeAhead(L, x, value)) return value;
         }
         if (L == 0) return eval_.EvalF();
-        Compute();
+        ComputeLevel();
         return d_.Integ[L - 1];
     }
 
@@ -146,6 +185,49 @@ private:
     }
     void Ahead(int L, const std::vector<double>& points) {
         if constexpr (HasAhead) eval_.Ahead(L, points);
+    }
+
+    // Level 0's points are evaluated in batches where the policy offers them and the level is
+    // neither computed ahead nor the outermost one, whose visits the policy follows one by one.
+    static constexpr bool HasBatches =
+        requires(Evaluation & e, std::span<const double> xs, double* values) {
+        e.EvalFMany(xs, values);
+        e.UnvisitF(std::size_t{0});
+    };
+    static constexpr std::size_t BatchPoints = 256;
+    bool Batches(int L) {
+        if constexpr (HasBatches) return L == 0 && L != d_.LastLevel && !WantsAhead(0);
+        return false;
+    }
+    // The points that level 0 is about to visit, in order, as one batch.
+    void Batch(std::initializer_list<double> points) {
+        std::copy(points.begin(), points.end(), points_.begin());
+        Evaluate(points.size());
+    }
+    // The refinement's next midpoints as a batch: from first on, H apart, at most count.
+    void Midpoints(int L, double first, int32_t count) {
+        if (!Batches(L)) return;
+        const std::size_t n = std::min(static_cast<std::size_t>(count), BatchPoints);
+        points_[0] = first;
+        for (std::size_t i = 1; i < n; ++i)
+            points_[i] = d_.H[L] + points_[i - 1];
+        Evaluate(n);
+    }
+    // A point that is not finite ends the computation before its evaluation.
+    void Evaluate(std::size_t count) {
+        if constexpr (HasBatches) {
+            std::size_t n = 0;
+            while (n < count && std::isfinite(points_[n]))
+                ++n;
+            taken_ = done_ = 0;
+            if (n > 0) done_ = eval_.EvalFMany(std::span(points_.data(), n), values_.data());
+        }
+    }
+    // The computation ends: the batch's points not visited were not evaluated.
+    void Unvisit() {
+        if constexpr (HasBatches)
+            if (taken_ < done_) eval_.UnvisitF(done_ - taken_);
+        taken_ = done_ = 0;
     }
 
     bool MidpointReusable(int L) {
@@ -165,6 +247,9 @@ private:
 
     Dimension& d_;
     Evaluation& eval_;
+    // The batch: its points, the values of the first done_ of them, taken_ of them visited.
+    std::array<double, BatchPoints> points_, values_;
+    std::size_t taken_ = 0, done_ = 0;
 };
 
 } // namespace vantrel

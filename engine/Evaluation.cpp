@@ -67,4 +67,27 @@ double Evaluation::EvalF() {
     return value;
 }
 
+std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values) {
+    if (xs.empty() || !onlyChanged_ || !engine_.MachineCodeReady(equation_)) return 0;
+    SetVars();
+    const std::size_t done = engine_.EvaluateMany(equation_, vars_[0], xs, values);
+    if (done == xs.size())
+        assigned_[0] = std::bit_cast<uint64_t>(xs.back());
+    else // the engine holds the point it stopped at or the one before: Assign sees which
+        assignedAt_ = 0;
+    if (done == 0) return 0;
+    funcs_.ierr = 0; // machine code calls no added function
+    const uint64_t before = evaluations_;
+    evaluations_ += done;
+    if (const uint64_t batches = evaluations_ / Progress::Batch - before / Progress::Batch)
+        progress_.Count(batches * Progress::Batch);
+    return done;
+}
+
+// Progress keeps its count: a display figure, and the computation is ending.
+void Evaluation::UnvisitF(std::size_t count) {
+    evaluations_ -= count;
+    SetVars();
+}
+
 } // namespace vantrel

@@ -76,6 +76,10 @@ public:
     void SetVars() { main_.SetVars(); }
     double EvalLimit(int level, bool upper) { return main_.EvalLimit(level, upper); }
     double EvalF() { return main_.EvalF(); }
+    std::size_t EvalFMany(std::span<const double> xs, double* values) {
+        return main_.EvalFMany(xs, values);
+    }
+    void UnvisitF(std::size_t count) { main_.UnvisitF(count); }
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
     // An integral per point is worth a thread; a single integrand evaluation is not.
     bool ComputesAhead(int level) const {

@@ -25,7 +25,7 @@ double RoundTo15Digits(double value);
 inline bool HasAtMost15Digits(double value) {
     constexpr uint64_t Limit = 1000000000000000; // 10^15
     // (10^15 - 1) / 5^k rounded down: m * 5^k < 10^15 exactly when m is at most this.
-    constexpr auto MaxMantissa = [] {
+    static constexpr auto MaxMantissa = [] {
         std::array<uint64_t, 22> max{};
         uint64_t power = 1;
         for (auto& m : max) {

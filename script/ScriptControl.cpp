@@ -57,10 +57,6 @@ void ScriptControl::CompileAfterRuns(uint32_t runs) {
     engine_->CompileAfterRuns(runs);
 }
 
-bool ScriptControl::RunsMachineCode(ExprHandle expression) const {
-    return engine_->RunsMachineCode(expression);
-}
-
 void ScriptControl::CopyNamesFrom(const ScriptControl& other) {
     engine_->CopyNamesFrom(*other.engine_);
 }
@@ -79,6 +75,15 @@ void ScriptControl::Assign(std::span<const VarHandle> variables, const double* v
 
 bool ScriptControl::AssignsPlainly(VarHandle variable) const {
     return engine_->AssignsPlainly(variable);
+}
+
+bool ScriptControl::MachineCodeReady(ExprHandle expression) const {
+    return engine_->MachineCodeReady(expression);
+}
+
+std::size_t ScriptControl::EvaluateMany(ExprHandle expression, VarHandle variable,
+                                        std::span<const double> xs, double* values) {
+    return engine_->EvaluateMany(expression, variable, xs, values);
 }
 
 const uint64_t& ScriptControl::StatementsRun() const {

@@ -55,8 +55,6 @@ public:
     // run this many times (by default some milliseconds of evaluating); the evaluator runs it
     // until the code is there.
     void CompileAfterRuns(uint32_t runs);
-    // Whether the expression now runs as machine code, while its values are plain numbers.
-    bool RunsMachineCode(ExprHandle expression) const;
 
     // A variable handle stands for the statement name = <value>, where <value> is the value's
     // text with 15 significant digits: Assign stores exactly the same double in the same place
@@ -81,6 +79,14 @@ public:
     // variable or a plain-double property), so that assigning the same value again changes
     // nothing as long as no statement has run.
     bool AssignsPlainly(VarHandle variable) const;
+    // Whether the expression's machine code is there (ScriptEngine compiles a numeric expression
+    // once it has run often).
+    bool MachineCodeReady(ExprHandle expression) const;
+    // For each x in order: Assign(variable, x), then EvaluateNumber(expression) into values, as
+    // long as the variable is stored plainly and the expression's machine code gives the value.
+    // Returns the points done; the one there stopped at is for the caller to assign and evaluate.
+    std::size_t EvaluateMany(ExprHandle expression, VarHandle variable, std::span<const double> xs,
+                             double* values);
     // Counts the statements run, and whatever else may change stored values behind Assign; the
     // count lives as long as this engine.
     const uint64_t& StatementsRun() const;

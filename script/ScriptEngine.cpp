@@ -98,11 +98,6 @@ Variant ScriptEngine::Evaluate(int32_t expression) {
     return Execute(programs_[static_cast<std::size_t>(expression)]);
 }
 
-bool ScriptEngine::RunsMachineCode(int32_t expression) const {
-    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
-    return runs.code && runs.code->Function();
-}
-
 double ScriptEngine::EvaluateNumber(int32_t expression) {
     NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const Program& program = *runs.program;
@@ -238,28 +233,64 @@ void ScriptEngine::Assign(int32_t variable, double value) {
         return;
     }
     bound.storedAt = statementsRun_;
-    switch (bound.kind) {
-    case BoundVariable::Global: {
-        Variant& slot = names_.globals[static_cast<std::size_t>(bound.index)];
-        slot.type = VarType::Number;
-        slot.number = stored;
-        slot.text.clear();
+    if (bound.kind != BoundVariable::Member) {
+        StorePlainly(bound, stored);
         return;
     }
-    case BoundVariable::Storage:
+    const MemberRef& member = names_.properties[static_cast<std::size_t>(bound.index)];
+    try {
+        member.object->SetProperty(member.index, Variant::Num(stored));
+    } catch (const RuntimeError& error) {
+        Program statement;
+        statement.text = bound.name + "=" + AssignmentText(value);
+        Fail(statement, {error.Number, static_cast<int32_t>(bound.name.size())});
+    }
+}
+
+void ScriptEngine::StorePlainly(const BoundVariable& bound, double stored) {
+    if (bound.kind == BoundVariable::Storage) {
         *names_.storages[static_cast<std::size_t>(bound.index)] = stored;
         return;
-    default: {
-        const MemberRef& member = names_.properties[static_cast<std::size_t>(bound.index)];
-        try {
-            member.object->SetProperty(member.index, Variant::Num(stored));
-        } catch (const RuntimeError& error) {
-            Program statement;
-            statement.text = bound.name + "=" + AssignmentText(value);
-            Fail(statement, {error.Number, static_cast<int32_t>(bound.name.size())});
+    }
+    Variant& slot = names_.globals[static_cast<std::size_t>(bound.index)];
+    slot.type = VarType::Number;
+    slot.number = stored;
+    slot.text.clear();
+}
+
+jit::NumericFunction ScriptEngine::ReadyCode(int32_t expression) const {
+    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    return runs.code ? runs.code->Function() : nullptr;
+}
+
+bool ScriptEngine::MachineCodeReady(int32_t expression) const {
+    return ReadyCode(expression) != nullptr;
+}
+
+// Assign's fast path and EvaluateNumber's machine code, point after point. A point that needs
+// the statement route or the evaluator ends the run before anything of it is stored or after its
+// value is stored, which Assign then finds held; the run counts of EvaluateNumber are not
+// needed, since machine code exists only once they have reached the compile.
+std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
+                                       std::span<const double> xs, double* values) {
+    const jit::NumericFunction machine = ReadyCode(expression);
+    BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    if (!machine || !AssignsPlainly(variable)) return 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        const double x = xs[i];
+        const auto bits = std::bit_cast<uint64_t>(x);
+        if (!bound.Holds(bits, statementsRun_)) {
+            if (!std::isfinite(x)) return i;
+            const double stored = bits == bound.lastBits ? bound.lastStored : Round15(x);
+            if (!std::isfinite(stored)) return i;
+            bound.lastBits = bits;
+            bound.lastStored = stored;
+            bound.storedAt = statementsRun_;
+            StorePlainly(bound, stored);
         }
+        if (!machine(names_.globals.data(), names_.storages.data(), &values[i])) return i;
     }
-    }
+    return xs.size();
 }
 
 } // namespace vantrel

@@ -39,7 +39,6 @@ public:
     Variant Evaluate(int32_t expression);
     double EvaluateNumber(int32_t expression);
     void CompileAfterRuns(uint32_t runs) { compileAfterRuns_ = runs; }
-    bool RunsMachineCode(int32_t expression) const;
     bool Mentions(int32_t expression, std::string_view name);
     bool Calls(int32_t expression, std::string_view function) const;
     void CopyNamesFrom(const ScriptEngine& other);
@@ -47,6 +46,9 @@ public:
     void Assign(int32_t variable, double value);
     void Assign(std::span<const int32_t> variables, const double* values);
     bool AssignsPlainly(int32_t variable) const;
+    bool MachineCodeReady(int32_t expression) const;
+    std::size_t EvaluateMany(int32_t expression, int32_t variable, std::span<const double> xs,
+                             double* values);
     const uint64_t& StatementsRun() const { return statementsRun_; }
 
 private:
@@ -66,6 +68,9 @@ private:
                    storedAt == statementsRun;
         }
     };
+
+    void StorePlainly(const BoundVariable& bound, double stored);
+    jit::NumericFunction ReadyCode(int32_t expression) const;
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
     Variant Execute(const Program& program);

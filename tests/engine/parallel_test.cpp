@@ -5,31 +5,11 @@
 #include "engine/IndependentPoints.h"
 #include "engine/WorkingArrays.h"
 
-#include <bit>
 #include <chrono>
 #include <thread>
 
 namespace vantrel::testing {
 namespace {
-
-struct Problem {
-    const char* name;
-    const char* integrand;
-    std::vector<LevelText> levels;
-    double maxError = 1e-6;
-};
-
-std::ostream& operator<<(std::ostream& out, const Problem& p) {
-    return out << p.name;
-}
-
-// Everything a computation leaves behind.
-struct Outcome {
-    std::vector<uint64_t> state; // every working array's and variable's bits
-    std::vector<std::string> reports;
-    int32_t ierr, funcsIerr, level;
-    bool operator==(const Outcome&) const = default;
-};
 
 // Another way of computing ahead: every independent level's points, the last first, one at a
 // time on the integrator's threads; the points the scheme visits in order take their turn nested.
@@ -57,18 +37,7 @@ public:
         integrator.SetMinAheadWork({}); // every batch goes to the pool
         Run();
         Run();
-        Outcome o{{}, {}, ierr, d.Funcs().ierr, d.Level};
-        for (const auto* array : {&d.VarVal, &d.LLVal, &d.ULVal, &d.H, &d.FA, &d.FB, &d.Sum7,
-                                  &d.Sum12, &d.Sum14, &d.Sum32, &d.PrevInteg, &d.Integ})
-            for (double v : *array)
-                o.state.push_back(std::bit_cast<uint64_t>(v));
-        for (int32_t n : d.NSub)
-            o.state.push_back(static_cast<uint64_t>(n));
-        for (const std::string& name : d.VarNam)
-            o.state.push_back(std::bit_cast<uint64_t>(engine.Eval(name).number));
-        for (const Message& m : reporter.shown)
-            o.reports.push_back(m.title + "|" + m.text);
-        return o;
+        return Leftovers();
     }
     // The same after a constant has given the computing engine's names an order of their own
     // and the integrand and limits have been compiled to machine code, which the threads' engines
@@ -83,7 +52,7 @@ public:
             bool ready = true;
             for (const ScriptControl::ExprHandle text : texts) {
                 engine.EvaluateNumber(text);
-                ready = ready && engine.RunsMachineCode(text);
+                ready = ready && engine.MachineCodeReady(text);
             }
             if (ready) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
