@@ -2,6 +2,7 @@
 
 #include "script/Characters.h"
 #include "script/NumberFormat.h"
+#include "script/Power.h"
 #include "script/ScriptError.h"
 
 #include <climits>
@@ -225,7 +226,7 @@ double Arithmetic(BinaryOp op, double a, double b) {
     }
     case BinaryOp::Pow:
         if (a < 0.0 && b != std::trunc(b)) throw RuntimeError(5);
-        return CheckedResult(std::pow(a, b));
+        return CheckedResult(Power(a, b));
     default: {
         const int32_t x = ToInt32(a), y = ToInt32(b);
         return Logical(op, x, y);

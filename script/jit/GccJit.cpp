@@ -5,6 +5,7 @@
 #include "script/jit/NumericCode.h"
 
 #include "script/Builtins.h"
+#include "script/Power.h"
 #include "script/VariantOps.h"
 
 #include "script/jit/GccJitLibrary.h"
@@ -210,12 +211,13 @@ private:
         return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
     }
 
-    gcc_jit_rvalue* Arithmetic(BinaryOp op, gcc_jit_rvalue* a, gcc_jit_rvalue* b) {
+    gcc_jit_rvalue* Arithmetic(BinaryOp op, gcc_jit_rvalue* a, gcc_jit_rvalue* b, bool squared) {
         if (op == BinaryOp::Pow) {
             // A negative base with a fractional exponent and every overflow give no finite
             // value, which is where the evaluator raises its errors.
+            if (squared) return Finite(Call(Squared, a));
             gcc_jit_rvalue* pointer = g_.context_new_rvalue_from_ptr(
-                c_, binary_, reinterpret_cast<void*>(static_cast<Binary>(::pow)));
+                c_, binary_, reinterpret_cast<void*>(static_cast<Binary>(Power)));
             gcc_jit_rvalue* args[2] = {a, b};
             return Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
         }
@@ -278,7 +280,8 @@ private:
                                     : in.operand == Operand::Var    ? Variable(in.index)
                                                                     : Storage(in.index);
             gcc_jit_rvalue* left = Pop();
-            stack_.push_back(Arithmetic(static_cast<BinaryOp>(in.op), left, right));
+            const bool squared = in.operand == Operand::Number && in.number == 2.0;
+            stack_.push_back(Arithmetic(static_cast<BinaryOp>(in.op), left, right, squared));
             break;
         }
         case OpCode::Unary:
