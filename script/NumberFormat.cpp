@@ -1,5 +1,6 @@
 #include "script/NumberFormat.h"
 
+#include "script/Processor.h"
 #include "script/VariantOps.h"
 
 #include <array>
@@ -56,13 +57,15 @@ std::string AssignmentText(double value) {
     return text[0] == '-' ? text : " " + text;
 }
 
+namespace {
+
 // The value is scaled by an exact power of ten so that its 15 significant digits become the
 // whole part; the product's rounding error is recovered with fma, so the whole-number rounding
 // (half to even) is decided on the exact scaled value. Dividing (or multiplying) back by the
 // exact power is one correctly rounded operation, as reading the digits back would be.
 // Every variable assignment of the integrator comes here, so the function is also built for
 // processors with an fma instruction; fma is exact either way, so both give the same bits.
-[[gnu::target_clones("fma", "default")]] double RoundTo15Digits(double value) {
+[[gnu::always_inline]] inline double Round15Digits(double value) {
     if (value == 0.0 || !std::isfinite(value))
         return value == 0.0 ? 0.0 : Round15ThroughText(value);
     const double magnitude = std::fabs(value);
@@ -104,6 +107,20 @@ std::string AssignmentText(double value) {
         return std::copysign(rounded, value);
     }
     return Round15ThroughText(value);
+}
+
+[[gnu::target("fma")]] double Round15DigitsWithFma(double value) {
+    return Round15Digits(value);
+}
+
+double Round15DigitsWithoutFma(double value) {
+    return Round15Digits(value);
+}
+
+} // namespace
+
+double RoundTo15Digits(double value) {
+    return HasFmaInstruction() ? Round15DigitsWithFma(value) : Round15DigitsWithoutFma(value);
 }
 
 } // namespace vantrel

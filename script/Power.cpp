@@ -1,5 +1,7 @@
 #include "script/Power.h"
 
+#include "script/Processor.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -13,7 +15,16 @@ namespace vantrel {
 // have returned p as well. Below a power of two the doubles lie twice as close, hence 0.2 there.
 // Near overflow and underflow, and for non-finite values, pow itself is called. The test suite
 // checks the claim on millions of doubles of every magnitude; fma is exact on every processor.
-[[gnu::target_clones("fma", "default")]] double Squared(double base) {
+namespace {
+
+// The compiler turns pow(x, 2.0) into x * x, the very assumption this file must not make: it
+// sees no value through this.
+double Opaque(double value) {
+    __asm__("" : "+x"(value));
+    return value;
+}
+
+[[gnu::always_inline]] inline double Square(double base) {
     const double p = base * base;
     const double e = std::fma(base, base, -p);
     const auto bits = std::bit_cast<uint64_t>(p);
@@ -23,7 +34,21 @@ namespace vantrel {
         const bool powerOfTwo = (bits & ((uint64_t{1} << 52) - 1)) == 0;
         if (std::fabs(e) <= (powerOfTwo ? 0.2 : 0.4) * unit) return p;
     }
-    return std::pow(base, 2.0);
+    return std::pow(base, Opaque(2.0));
+}
+
+[[gnu::target("fma")]] double SquareWithFma(double base) {
+    return Square(base);
+}
+
+double SquareWithoutFma(double base) {
+    return Square(base);
+}
+
+} // namespace
+
+double Squared(double base) {
+    return HasFmaInstruction() ? SquareWithFma(base) : SquareWithoutFma(base);
 }
 
 } // namespace vantrel
