@@ -109,18 +109,10 @@ namespace {
     return Round15ThroughText(value);
 }
 
-[[gnu::target("fma")]] double Round15DigitsWithFma(double value) {
-    return Round15Digits(value);
-}
-
-double Round15DigitsWithoutFma(double value) {
-    return Round15Digits(value);
-}
-
 } // namespace
 
 double RoundTo15Digits(double value) {
-    return HasFmaInstruction() ? Round15DigitsWithFma(value) : Round15DigitsWithoutFma(value);
+    return OnThisProcessor<Round15Digits>(value);
 }
 
 } // namespace vantrel

@@ -8,13 +8,6 @@
 
 namespace vantrel {
 
-// The C library's pow (the one of 2018 on, from Arm's optimized routines) documents a worst-case
-// error of 0.54 ULP: its result lies within 0.54 ULP of the exact power. The rounded product
-// x * x is the double nearest the exact square p + e (e exact by fma). Where |e| is at most
-// 0.4 ULP of p, every other double lies more than 0.6 ULP from the exact square, so pow can only
-// have returned p as well. Below a power of two the doubles lie twice as close, hence 0.2 there.
-// Near overflow and underflow, and for non-finite values, pow itself is called. The test suite
-// checks the claim on millions of doubles of every magnitude; fma is exact on every processor.
 namespace {
 
 // The compiler turns pow(x, 2.0) into x * x, the very assumption this file must not make: it
@@ -24,6 +17,14 @@ double Opaque(double value) {
     return value;
 }
 
+// The C library's pow (the one of 2018 on, from Arm's optimized routines) documents a worst-case
+// error of 0.54 ULP: its result lies within 0.54 ULP of the exact power. The rounded product
+// x * x is the double nearest the exact square p + e (e exact by fma). Where |e| is at most
+// 0.4 ULP of p, every other double lies more than 0.6 ULP from the exact square, so pow can only
+// have returned p as well. Just below a power of two the doubles lie twice as close, hence 0.2
+// there. Near overflow and underflow, and for non-finite values, pow itself is called. The test
+// suite checks the claim on millions of doubles of every magnitude; fma is exact on every
+// processor.
 [[gnu::always_inline]] inline double Square(double base) {
     const double p = base * base;
     const double e = std::fma(base, base, -p);
@@ -37,18 +38,10 @@ double Opaque(double value) {
     return std::pow(base, Opaque(2.0));
 }
 
-[[gnu::target("fma")]] double SquareWithFma(double base) {
-    return Square(base);
-}
-
-double SquareWithoutFma(double base) {
-    return Square(base);
-}
-
 } // namespace
 
 double Squared(double base) {
-    return HasFmaInstruction() ? SquareWithFma(base) : SquareWithoutFma(base);
+    return OnThisProcessor<Square>(base);
 }
 
 } // namespace vantrel

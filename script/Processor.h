@@ -13,4 +13,19 @@ inline bool HasFmaInstruction() {
     return has;
 }
 
+// Function, inlined into a build for processors with an fma instruction and into one for the
+// others, called through the build for this processor. Function must be always_inline; fma is
+// exact either way, so both builds give the same bits.
+template <double (&Function)(double)> [[gnu::target("fma")]] double WithFma(double x) {
+    return Function(x);
+}
+
+template <double (&Function)(double)> double WithoutFma(double x) {
+    return Function(x);
+}
+
+template <double (&Function)(double)> double OnThisProcessor(double x) {
+    return HasFmaInstruction() ? WithFma<Function>(x) : WithoutFma<Function>(x);
+}
+
 } // namespace vantrel
