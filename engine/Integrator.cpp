@@ -188,14 +188,23 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     batch.next = 0;
     batch.timedHere = false;
     batch.elsewhere = ahead_ != nullptr;
+    batch.deferred = false;
     if (batch.elsewhere) {
         ComputeElsewhere(level);
         return;
     }
     const Clock::duration cost = batch.pointCost;
     if (cost > Clock::duration::zero() &&
-        cost * static_cast<int64_t>(points.size()) >= minAheadWork_)
+        cost * static_cast<int64_t>(points.size()) >= minAheadWork_ && !CompileTakesACore())
         Launch(level, 0);
+}
+
+// While machine code is being compiled and every core has a thread of the computation, the
+// compile takes a core from them and the evaluator runs at half the code's speed until it is
+// done: the pool's threads wait for it, so that it is done sooner.
+bool Integrator::CompileTakesACore() const {
+    return threads_ >= static_cast<int>(std::thread::hardware_concurrency()) &&
+           engine_.CompilingMachineCode();
 }
 
 void Integrator::ComputeElsewhere(int level) {
@@ -279,7 +288,7 @@ bool Integrator::TakeAhead(int level, double x, double& value) {
         return false;
     const std::size_t index = batch.next++;
     if (!batch.elsewhere) { // else computed whole before the batch's first visit
-        if (!batch.launched && index > TimedPoints) return false;
+        if (!batch.launched && index > TimedPoints && !batch.deferred) return false;
         if (index <= TimedPoints) {
             // The level's cost of a point: the costlier of a batch's first points computed here,
             // or half the last batch's where that is more, so that a level whose points cost more
@@ -297,6 +306,8 @@ bool Integrator::TakeAhead(int level, double x, double& value) {
             const auto rest = static_cast<int64_t>(batch.points.size() - index);
             batch.timedHere = true;
             if (index == 0 || batch.pointCost * rest < minAheadWork_) return false;
+            batch.deferred = CompileTakesACore();
+            if (batch.deferred) return false;
             Launch(level, index);
         }
         batch.timedHere = pool_->Take(level, index);

@@ -100,6 +100,7 @@ private:
         bool timedHere = false;      // the point started at visited is computed here
         Clock::time_point visited;   // when the last point timed was started
         bool elsewhere = false;      // computed whole by the AheadComputer, before any visit
+        bool deferred = false;       // worth the pool, but held back while code compiles
         Clock::duration pointCost{}; // of a point of the level; zero while unknown
     };
 
@@ -111,6 +112,7 @@ private:
     void ComputePoint(int level, std::size_t index, int worker);
     void ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
                    AheadValue& value, double* writes);
+    bool CompileTakesACore() const;
     void CloseBatches();
     void PrepareWorkers(int count);
     void Fail(Reporter& reporter, int32_t number, const std::string& source,

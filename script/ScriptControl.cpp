@@ -81,6 +81,10 @@ bool ScriptControl::MachineCodeReady(ExprHandle expression) const {
     return engine_->MachineCodeReady(expression);
 }
 
+bool ScriptControl::CompilingMachineCode() const {
+    return engine_->CompilingMachineCode();
+}
+
 std::size_t ScriptControl::EvaluateMany(ExprHandle expression, VarHandle variable,
                                         std::span<const double> xs, double* values) {
     return engine_->EvaluateMany(expression, variable, xs, values);

@@ -82,6 +82,9 @@ public:
     // Whether the expression's machine code is there (ScriptEngine compiles a numeric expression
     // once it has run often).
     bool MachineCodeReady(ExprHandle expression) const;
+    // Whether machine code for this engine (or one that shares its code) is being compiled, on a
+    // thread of its own.
+    bool CompilingMachineCode() const;
     // For each x in order: Assign(variable, x), then EvaluateNumber(expression) into values, as
     // long as the variable is stored plainly and the expression's machine code gives the value.
     // Returns the points done; the one there stopped at is for the caller to assign and evaluate.

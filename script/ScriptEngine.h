@@ -47,6 +47,7 @@ public:
     void Assign(std::span<const int32_t> variables, const double* values);
     bool AssignsPlainly(int32_t variable) const;
     bool MachineCodeReady(int32_t expression) const;
+    bool CompilingMachineCode() const { return compiler_->Busy(); }
     std::size_t EvaluateMany(int32_t expression, int32_t variable, std::span<const double> xs,
                              double* values);
     const uint64_t& StatementsRun() const { return statementsRun_; }

@@ -41,6 +41,7 @@ std::shared_ptr<const PendingCode> BackgroundCompiler::Request(const Program& pr
     if (pending) return pending;
     pending = std::make_shared<PendingCode>();
     queue_.push_back({pending, program});
+    ++unfinished_;
     if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
     wake_.notify_one();
     return pending;
@@ -66,6 +67,7 @@ void BackgroundCompiler::Work() {
             job.pending->function_.store(job.pending->code_->Function(0),
                                          std::memory_order_release);
         }
+        --unfinished_;
         lock.lock();
     }
 }

@@ -42,6 +42,8 @@ public:
     std::shared_ptr<const PendingCode> Request(const Program& program);
     // The code requested before for a program of the same instructions; nullptr if none was.
     std::shared_ptr<const PendingCode> Find(const Program& program);
+    // Whether a compile is queued or under way.
+    bool Busy() const { return unfinished_.load(std::memory_order_relaxed) > 0; }
 
 private:
     struct Job {
@@ -55,6 +57,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Job> queue_;
+    std::atomic<int> unfinished_{0}; // jobs queued or being compiled
     bool stopping_ = false;
     std::thread thread_;
 };
