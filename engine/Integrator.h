@@ -92,10 +92,11 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     struct Worker;
-    // The points of one level about to be visited. The calling thread writes it at every point:
-    // it has cache lines of its own, apart from what the pool's threads write.
+    // The points of one level about to be visited. It has cache lines of its own, apart from what
+    // the pool's threads write, and what the calling thread writes at every point lies apart from
+    // the points and arrays that the pool's threads read.
     struct alignas(64) Batch : AheadPoints {
-        std::size_t next = 0; // the next point the scheme visits
+        alignas(64) std::size_t next = 0; // the next point the scheme visits
         bool launched = false;
         bool timedHere = false;      // the point started at visited is computed here
         Clock::time_point visited;   // when the last point timed was started

@@ -37,7 +37,9 @@ private:
     PassProgress pass_;
     int32_t visited_ = 0;
     bool refining_ = false; // the first pass is over
-    std::atomic<int32_t> doneAhead_{0};
+    // Counted by the pool's threads: on a cache line of its own, apart from what the scheme's
+    // thread writes at every visit.
+    alignas(64) std::atomic<int32_t> doneAhead_{0};
 };
 
 } // namespace vantrel

@@ -48,7 +48,9 @@ private:
     Poll poll_;
     std::thread::id owner_ = std::this_thread::get_id();
     std::chrono::steady_clock::time_point lastPoll_ = std::chrono::steady_clock::now();
-    std::atomic<uint64_t> total_{0};
+    // Counted by every thread: on a cache line of its own, apart from what the computing thread
+    // writes at every poll and what follows the object.
+    alignas(64) std::atomic<uint64_t> total_{0};
     std::atomic<bool> cancelled_{false};
 };
 
