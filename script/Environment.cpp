@@ -3,6 +3,9 @@
 #include "script/Builtins.h"
 #include "script/Scanner.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace vantrel {
 
 void Environment::AddObject(ScriptObject* object, bool membersGlobal) {
@@ -51,10 +54,12 @@ bool Environment::Mirror(const Environment& other) {
                there->second.index == binding.index;
     }
     const auto own = [&](const MemberRef& member) {
-        std::size_t k = 0;
-        while (other.globalObjects_[k] != member.object)
-            ++k;
-        return MemberRef{globalObjects_[k], member.index};
+        const auto k =
+            std::find(other.globalObjects_.begin(), other.globalObjects_.end(), member.object) -
+            other.globalObjects_.begin();
+        if (static_cast<std::size_t>(k) >= globalObjects_.size())
+            throw std::logic_error("the names of an engine whose objects differ");
+        return MemberRef{globalObjects_[static_cast<std::size_t>(k)], member.index};
     };
     properties.clear();
     storages.clear();
