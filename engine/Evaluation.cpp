@@ -17,10 +17,13 @@ void Evaluation::Prepare() {
     vars_.resize(n);
     lower_.resize(n);
     upper_.resize(n);
+    loneLimits_.resize(2 * n);
     for (std::size_t k = 0; k < n; ++k) {
         vars_[k] = engine_.BindVariable(d_.VarNam[k]);
         lower_[k] = engine_.Prepare(d_.LLText[k]);
         upper_[k] = engine_.Prepare(d_.ULText[k]);
+        loneLimits_[2 * k] = engine_.LoneNumber(lower_[k]);
+        loneLimits_[2 * k + 1] = engine_.LoneNumber(upper_[k]);
     }
     equation_ = engine_.Prepare(d_.Equation);
     independent_ = IndependentLevels(engine_, d_, lower_, upper_, equation_);
@@ -55,6 +58,9 @@ void Evaluation::SetVars() {
 }
 
 double Evaluation::EvalLimit(int level, bool upper) {
+    if (const std::optional<double>& lone =
+            loneLimits_[2 * static_cast<std::size_t>(level) + upper])
+        return *lone;
     return engine_.EvaluateNumber(upper ? upper_[level] : lower_[level]);
 }
 

@@ -8,6 +8,7 @@
 #include "script/ScriptControl.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -44,6 +45,8 @@ private:
 
     std::vector<ScriptControl::VarHandle> vars_;
     std::vector<ScriptControl::ExprHandle> lower_, upper_;
+    // By level, lower then upper: the value of a limit that is a lone number, known at once.
+    std::vector<std::optional<double>> loneLimits_;
     ScriptControl::ExprHandle equation_ = 0;
     std::vector<bool> independent_; // by level
     // The bits of the values last assigned, and the engine's statements count then. Where every

@@ -45,6 +45,10 @@ double ScriptControl::EvaluateNumber(ExprHandle expression) {
     return engine_->EvaluateNumber(expression);
 }
 
+std::optional<double> ScriptControl::LoneNumber(ExprHandle expression) const {
+    return engine_->LoneNumber(expression);
+}
+
 bool ScriptControl::Mentions(ExprHandle expression, std::string_view name) {
     return engine_->Mentions(expression, name);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -51,6 +52,9 @@ public:
     // that does not convert throws RuntimeError (13 Type mismatch, 94 Invalid use of Null)
     // without an Error event, since the failure is the caller's conversion, not the script's.
     double EvaluateNumber(ExprHandle expression);
+    // The value of an expression that is a lone number (constants folded): EvaluateNumber gives
+    // it without running anything, and it cannot fail. Nothing for any other expression.
+    std::optional<double> LoneNumber(ExprHandle expression) const;
     // A prepared numeric expression is compiled to machine code in the background once it has
     // run this many times (by default some milliseconds of evaluating); the evaluator runs it
     // until the code is there.

@@ -26,6 +26,14 @@ bool IsCompileError(int32_t number) {
     return number >= 1000;
 }
 
+// A limit such as 0 or 1 (constants folded), evaluated for every inner integral: it is its own
+// value, with nothing run and nothing that can fail.
+std::optional<double> LoneNumberOf(const Program& program) {
+    if (program.numeric && program.code.size() == 1 && program.code[0].code == OpCode::PushNumber)
+        return program.code[0].number;
+    return std::nullopt;
+}
+
 } // namespace
 
 void ScriptEngine::AddObject(ScriptObject* object, bool membersGlobal) {
@@ -108,9 +116,7 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
     NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const Program& program = *runs.program;
     if (program.numeric) {
-        // A limit such as 0 or 1, evaluated for every inner integral.
-        if (program.code.size() == 1 && program.code[0].code == OpCode::PushNumber)
-            return program.code[0].number;
+        if (const std::optional<double> lone = LoneNumberOf(program)) return *lone;
         double result = 0.0;
         if (runs.code) {
             if (const jit::NumericFunction machine = runs.code->Function())
@@ -130,6 +136,10 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
         }
     }
     return ToNumber(Execute(program));
+}
+
+std::optional<double> ScriptEngine::LoneNumber(int32_t expression) const {
+    return LoneNumberOf(programs_[static_cast<std::size_t>(expression)]);
 }
 
 bool ScriptEngine::Mentions(int32_t expression, std::string_view name) {

@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,6 +39,7 @@ public:
     int32_t Prepare(std::string_view expression);
     Variant Evaluate(int32_t expression);
     double EvaluateNumber(int32_t expression);
+    std::optional<double> LoneNumber(int32_t expression) const;
     void CompileAfterRuns(uint32_t runs) { compileAfterRuns_ = runs; }
     bool Mentions(int32_t expression, std::string_view name);
     bool Calls(int32_t expression, std::string_view function) const;
