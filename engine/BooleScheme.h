@@ -23,12 +23,13 @@
 // The scheme still visits every point in its order; a value taken from ahead is the one its
 // evaluation would give, and an evaluation that failed ahead is made again in order. A policy
 // that can evaluate several of level 0's points at once offers
-//   std::size_t EvalFMany(std::span<const double> xs, double* values);
+//   std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet);
 //   void UnvisitF(std::size_t count);
 // EvalFMany is EvalF at each point in order, as far as it can go: it returns the number of
 // points done, whose values the scheme takes as it visits them, and the rest are evaluated one
-// by one. Where the computation ends before the last points done are visited, UnvisitF takes
-// them back, so that the policy's state is that of the last point visited.
+// by one. varsSet says that no variable value has changed and nothing but limits has been
+// evaluated since the last SetVars. Where the computation ends before the last points done are
+// visited, UnvisitF takes them back, so that the policy's state is that of the last point visited.
 #pragma once
 
 #include "engine/Dimension.h"
@@ -102,7 +103,7 @@ private:
         const double again = (quarter + quarter) + A;
         const bool reused = std::bit_cast<uint64_t>(again) == std::bit_cast<uint64_t>(midpoint) &&
                             MidpointReusable(L);
-        if (Batches(L)) {
+        if (Batches(L)) { // the variables are as SetVars gave them
             if (reused)
                 Batch({A, B, midpoint, quarter + A, 3 * quarter + A});
             else
@@ -191,7 +192,7 @@ private:
     // neither computed ahead nor the outermost one, whose visits the policy follows one by one.
     static constexpr bool HasBatches =
         requires(Evaluation & e, std::span<const double> xs, double* values) {
-        e.EvalFMany(xs, values);
+        e.EvalFMany(xs, values, true);
         e.UnvisitF(std::size_t{0});
     };
     static constexpr std::size_t BatchPoints = 256;
@@ -199,10 +200,11 @@ private:
         if constexpr (HasBatches) return L == 0 && L != d_.LastLevel && !WantsAhead(0);
         return false;
     }
-    // The points that level 0 is about to visit, in order, as one batch.
+    // The points that level 0 is about to visit, in order, as one batch, with the variables as
+    // the last SetVars gave them.
     void Batch(std::initializer_list<double> points) {
         std::copy(points.begin(), points.end(), points_.begin());
-        Evaluate(points.size());
+        Evaluate(points.size(), true);
     }
     // The refinement's next midpoints as a batch: from first on, H apart, at most count.
     void Midpoints(int L, double first, int32_t count) {
@@ -211,16 +213,17 @@ private:
         points_[0] = first;
         for (std::size_t i = 1; i < n; ++i)
             points_[i] = d_.H[L] + points_[i - 1];
-        Evaluate(n);
+        Evaluate(n, false);
     }
     // A point that is not finite ends the computation before its evaluation.
-    void Evaluate(std::size_t count) {
+    void Evaluate(std::size_t count, bool varsSet) {
         if constexpr (HasBatches) {
             std::size_t n = 0;
             while (n < count && std::isfinite(points_[n]))
                 ++n;
             taken_ = done_ = 0;
-            if (n > 0) done_ = eval_.EvalFMany(std::span(points_.data(), n), values_.data());
+            if (n > 0)
+                done_ = eval_.EvalFMany(std::span(points_.data(), n), values_.data(), varsSet);
         }
     }
     // The computation ends: the batch's points not visited were not evaluated.

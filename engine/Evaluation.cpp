@@ -73,9 +73,10 @@ double Evaluation::EvalF() {
     return value;
 }
 
-std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values) {
+std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values, bool varsSet) {
     if (xs.empty() || !onlyChanged_ || !engine_.MachineCodeReady(equation_)) return 0;
-    SetVars();
+    // SetVars would find every value as it assigned it, unless a statement has run since.
+    if (!varsSet || assignedAt_ != statementsRun_) SetVars();
     const std::size_t done = engine_.EvaluateMany(equation_, vars_[0], xs, values);
     if (done == xs.size())
         assigned_[0] = std::bit_cast<uint64_t>(xs.back());

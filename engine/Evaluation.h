@@ -25,10 +25,10 @@ public:
     double EvalLimit(int level, bool upper);
     double EvalF();
     // EvalF at each of level 0's points xs in order, as far as the engine's machine code goes:
-    // the values of the points done, counted as evaluations. UnvisitF takes the count of the last
-    // points done back where the computation ended before visiting them; the variable then holds
-    // the last point visited again.
-    std::size_t EvalFMany(std::span<const double> xs, double* values);
+    // the values of the points done, counted as evaluations; varsSet as in BooleScheme.h.
+    // UnvisitF takes the count of the last points done back where the computation ended before
+    // visiting them; the variable then holds the last point visited again.
+    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet);
     void UnvisitF(std::size_t count);
     // Whether a point of the level is a pure function of the outer variables (IndependentPoints.h).
     bool Independent(int level) const { return independent_[static_cast<std::size_t>(level)]; }

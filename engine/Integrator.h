@@ -76,8 +76,8 @@ public:
     void SetVars() { main_.SetVars(); }
     double EvalLimit(int level, bool upper) { return main_.EvalLimit(level, upper); }
     double EvalF() { return main_.EvalF(); }
-    std::size_t EvalFMany(std::span<const double> xs, double* values) {
-        return main_.EvalFMany(xs, values);
+    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet) {
+        return main_.EvalFMany(xs, values, varsSet);
     }
     void UnvisitF(std::size_t count) { main_.UnvisitF(count); }
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }

@@ -26,8 +26,8 @@ struct PointByPoint {
 
 struct Batched : PointByPoint {
     std::size_t batched = 0;
-    std::size_t EvalFMany(std::span<const double> xs, double* values) {
-        const std::size_t done = eval.EvalFMany(xs, values);
+    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet) {
+        const std::size_t done = eval.EvalFMany(xs, values, varsSet);
         batched += done;
         return done;
     }
