@@ -92,6 +92,7 @@ public:
     // For each x in order: Assign(variable, x), then EvaluateNumber(expression) into values, as
     // long as the variable is stored plainly and the expression's machine code gives the value.
     // Returns the points done; the one there stopped at is for the caller to assign and evaluate.
+    // The rest of values is the call's scratch.
     std::size_t EvaluateMany(ExprHandle expression, VarHandle variable, std::span<const double> xs,
                              double* values);
     // Counts the statements run, and whatever else may change stored values behind Assign; the

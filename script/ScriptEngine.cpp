@@ -266,15 +266,17 @@ void ScriptEngine::Assign(int32_t variable, double value) {
     }
 }
 
-void ScriptEngine::StorePlainly(const BoundVariable& bound, double stored) {
+double* ScriptEngine::StorePlainly(const BoundVariable& bound, double stored) {
     if (bound.kind == BoundVariable::Storage) {
-        *names_.storages[static_cast<std::size_t>(bound.index)] = stored;
-        return;
+        double* const storage = names_.storages[static_cast<std::size_t>(bound.index)];
+        *storage = stored;
+        return storage;
     }
     Variant& slot = names_.globals[static_cast<std::size_t>(bound.index)];
     slot.type = VarType::Number;
     slot.number = stored;
     slot.text.clear();
+    return &slot.number;
 }
 
 jit::NumericFunction ScriptEngine::ReadyCode(int32_t expression) const {
@@ -286,30 +288,39 @@ bool ScriptEngine::MachineCodeReady(int32_t expression) const {
     return ReadyCode(expression) != nullptr;
 }
 
-// Assign's fast path and EvaluateNumber's machine code, point after point. A point that needs
-// the statement route or the evaluator ends the run before anything of it is stored or after its
-// value is stored, which Assign then finds held; the run counts of EvaluateNumber are not
-// needed, since machine code exists only once they have reached the compile.
+// Assign's fast path and EvaluateNumber's machine code, point after point. The points' stored
+// values come first, as far as the fast path goes: a point that needs the statement route ends
+// the run before anything of it is stored. Machine code only reads the variables, so the slot
+// that the first point's store has made a plain number takes each next value as it is; a point
+// whose value needs the evaluator ends the run after its value is stored, which Assign then
+// finds held. The run counts of EvaluateNumber are not needed, since machine code exists only
+// once they have reached the compile.
 std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
                                        std::span<const double> xs, double* values) {
     const jit::NumericFunction machine = ReadyCode(expression);
-    BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     if (!machine || !AssignsPlainly(variable)) return 0;
-    for (std::size_t i = 0; i < xs.size(); ++i) {
-        const double x = xs[i];
-        const auto bits = std::bit_cast<uint64_t>(x);
-        if (!bound.Holds(bits, statementsRun_)) {
-            if (!std::isfinite(x)) return i;
-            const double stored = bits == bound.lastBits ? bound.lastStored : Round15(x);
-            if (!std::isfinite(stored)) return i;
-            bound.lastBits = bits;
-            bound.lastStored = stored;
-            bound.storedAt = statementsRun_;
-            StorePlainly(bound, stored);
-        }
-        if (!machine(names_.globals.data(), names_.storages.data(), &values[i])) return i;
+    std::size_t count = 0;
+    for (; count < xs.size() && std::isfinite(xs[count]); ++count) {
+        values[count] = Round15(xs[count]);
+        if (!std::isfinite(values[count])) break;
     }
-    return xs.size();
+    if (count == 0) return 0;
+    BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    double* const slot = StorePlainly(bound, values[0]);
+    const Variant* const globals = names_.globals.data();
+    double* const* const storages = names_.storages.data();
+    std::size_t done = 0;
+    double stored = 0.0;
+    for (; done < count; ++done) {
+        stored = values[done];
+        *slot = stored;
+        if (!machine(globals, storages, &values[done])) break;
+    }
+    const std::size_t last = std::min(done, count - 1);
+    bound.lastBits = std::bit_cast<uint64_t>(xs[last]);
+    bound.lastStored = stored;
+    bound.storedAt = statementsRun_;
+    return done;
 }
 
 } // namespace vantrel

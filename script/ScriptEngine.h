@@ -72,7 +72,8 @@ private:
         }
     };
 
-    void StorePlainly(const BoundVariable& bound, double stored);
+    // Stores into the variable's plain slot; the address of the number stored.
+    double* StorePlainly(const BoundVariable& bound, double stored);
     jit::NumericFunction ReadyCode(int32_t expression) const;
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
