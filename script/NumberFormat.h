@@ -46,8 +46,10 @@ inline bool HasAtMost15Digits(double value) {
            mantissa <= MaxMantissa[static_cast<std::size_t>(k)];
 }
 
-// RoundTo15Digits, at once where the value is its own 15-digit text.
+// RoundTo15Digits, at once where the value is its own 15-digit text, and for either zero, whose
+// text "0" has no sign.
 inline double Round15(double value) {
+    if (value == 0.0) return 0.0;
     return HasAtMost15Digits(value) ? value : RoundTo15Digits(value);
 }
 
