@@ -57,13 +57,6 @@ void Evaluation::SetVars() {
     assignedAt_ = statementsRun_;
 }
 
-double Evaluation::EvalLimit(int level, bool upper) {
-    if (const std::optional<double>& lone =
-            loneLimits_[2 * static_cast<std::size_t>(level) + upper])
-        return *lone;
-    return engine_.EvaluateNumber(upper ? upper_[level] : lower_[level]);
-}
-
 double Evaluation::EvalF() {
     if (++evaluations_ % Progress::Batch == 0) progress_.Count(Progress::Batch);
     SetVars();

@@ -22,7 +22,11 @@ public:
     void Prepare();
 
     void SetVars();
-    double EvalLimit(int level, bool upper);
+    double EvalLimit(int level, bool upper) {
+        const std::optional<double>& lone =
+            loneLimits_[2 * static_cast<std::size_t>(level) + upper];
+        return lone ? *lone : engine_.EvaluateNumber(upper ? upper_[level] : lower_[level]);
+    }
     double EvalF();
     // EvalF at each of level 0's points xs in order, as far as the engine's machine code goes:
     // the values of the points done, counted as evaluations; varsSet as in BooleScheme.h.

@@ -279,9 +279,7 @@ void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, 
     ahead.ok = true;
 }
 
-bool Integrator::TakeAhead(int level, double x, double& value) {
-    if (level == d_.LastLevel) outerPass_.Visit(d_, x);
-    if (level == 0 || !parallel_) return false;
+bool Integrator::TakeComputed(int level, double x, double& value) {
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     if (batch.next >= batch.points.size() ||
         std::bit_cast<uint64_t>(batch.points[batch.next]) != std::bit_cast<uint64_t>(x))

@@ -87,7 +87,11 @@ public:
                (!ahead_ || ahead_->ComputesAhead(level, d_.Order));
     }
     void Ahead(int level, const std::vector<double>& points);
-    bool TakeAhead(int level, double x, double& value);
+    // Called at every point of an outer level: what is not computed ahead returns at once.
+    bool TakeAhead(int level, double x, double& value) {
+        if (level == d_.LastLevel) outerPass_.Visit(d_, x);
+        return level != 0 && parallel_ && TakeComputed(level, x, value);
+    }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -113,6 +117,7 @@ private:
     void ComputePoint(int level, std::size_t index, int worker);
     void ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
                    AheadValue& value, double* writes);
+    bool TakeComputed(int level, double x, double& value);
     bool CompileTakesACore() const;
     void CloseBatches();
     void PrepareWorkers(int count);
