@@ -146,13 +146,16 @@ private:
             Ahead(L, points);
         }
         const int32_t n = d_.NSub[L];
-        const double first = H / 2 + d_.LLVal[L];
+        const double h = H, first = h / 2 + d_.LLVal[L];
         Midpoints(L, first, n);
-        Stored(d_.Sum32[L], F(L, first));
+        // F(L, x) writes nothing of level L but VarVal(L) = x (the inner levels and what is
+        // computed ahead write theirs only): the point and the sum are kept at hand as well.
+        double x = first;
+        double sum = Stored(d_.Sum32[L], F(L, first));
         for (int32_t i = 1; i < n; ++i) {
-            if (i % BatchPoints == 0) Midpoints(L, H + d_.VarVal[L], n - i);
-            Stored(d_.VarVal[L], H + d_.VarVal[L]);
-            Stored(d_.Sum32[L], F(L, d_.VarVal[L]) + d_.Sum32[L]);
+            if (i % BatchPoints == 0) Midpoints(L, h + x, n - i);
+            x = Stored(d_.VarVal[L], h + x);
+            sum = Stored(d_.Sum32[L], F(L, x) + sum);
         }
         Stored(d_.Integ[L], ((32 * d_.Sum32[L] + partial) * H) / 45);
         Stored(H, H / 2);
