@@ -92,7 +92,7 @@ private:
         const double A = Stored(d_.LLVal[L], eval_.EvalLimit(L, false));
         const double B = Stored(d_.ULVal[L], eval_.EvalLimit(L, true));
         double& H = d_.H[L];
-        Stored(H, (B - A) / d_.NSub[L]);
+        Stored(H, (B - A) / 2); // NSub(L) is 2: a halving, which the compiler makes a product
         if (H == 0) {
             ++d_.Level;
             return;
