@@ -115,9 +115,12 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
         if (runs.code) {
             if (const jit::NumericFunction machine = runs.code->Function())
                 if (machine(names_.globals.data(), names_.storages.data(), &result)) return result;
-        } else if (runs.runs < compileAfterRuns_ && ++runs.runs == compileAfterRuns_ &&
-                   WorthCompiling(program)) {
-            runs.code = compiler_->Request(program);
+        }
+        if (runs.runs < compileAfterRuns_) {
+            // Code from an earlier computation is looked for well before it would be compiled.
+            const bool compile = ++runs.runs == compileAfterRuns_;
+            if ((compile || runs.runs == compileAfterRuns_ / 5) && WorthCompiling(program))
+                runs.code = compiler_->Request(program, compile);
         }
         const bool seen = runs.numbersSeenAt == statementsRun_;
         try {

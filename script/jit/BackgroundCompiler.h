@@ -38,8 +38,9 @@ public:
     BackgroundCompiler& operator=(const BackgroundCompiler&) = delete;
 
     // The code of the program: queued for compiling (a copy of the program) unless a program of
-    // the same instructions was requested before.
-    std::shared_ptr<const PendingCode> Request(const Program& program);
+    // the same instructions was requested before. Where it is only to be looked for, it is taken
+    // from the code cache if it is there and not compiled; a later request may compile it.
+    std::shared_ptr<const PendingCode> Request(const Program& program, bool compile = true);
     // The code requested before for a program of the same instructions; nullptr if none was.
     std::shared_ptr<const PendingCode> Find(const Program& program);
     // Whether a compile is queued or under way.
@@ -49,10 +50,15 @@ private:
     struct Job {
         std::shared_ptr<PendingCode> pending;
         Program program;
+        bool compile;
+    };
+    struct Requested {
+        std::shared_ptr<PendingCode> pending;
+        bool compiling = false;
     };
     void Work();
 
-    std::unordered_map<std::string, std::shared_ptr<PendingCode>> requested_; // by instructions
+    std::unordered_map<std::string, Requested> requested_; // by instructions
 
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -1,20 +1,32 @@
-// Numeric programs compiled with GCC's libgccjit. The stack program is turned into straight-line
-// code: each stack slot becomes the value that was pushed there, each result a local, and after
-// every operation that the evaluator checks the code leaves through one exit that hands the
-// program back to the evaluator.
+// Numeric programs compiled with GCC's libgccjit into a shared object of their own, which is
+// loaded with the dynamic loader. The stack program is turned into straight-line code: each stack
+// slot becomes the value that was pushed there, each result a local, and after every operation
+// that the evaluator checks the code leaves through one exit that hands the program back to the
+// evaluator. The code holds no address of the process that made it (the functions it calls are
+// in tables filled at loading), so that the code cache's files serve every process.
 #include "script/jit/NumericCode.h"
 
 #include "script/Builtins.h"
 #include "script/Power.h"
 #include "script/VariantOps.h"
 
+#include "script/jit/CodeCache.h"
 #include "script/jit/GccJitLibrary.h"
 
+#include <dlfcn.h>
+#include <link.h>
 #include <math.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace vantrel::jit {
@@ -24,8 +36,8 @@ namespace {
 using Unary = double (*)(double);
 using Binary = double (*)(double, double);
 
-// The C library's functions, called through their addresses: GCC then knows nothing of them and
-// calls exactly the functions that the evaluator calls.
+// The C library's functions, called through the code's tables: GCC then knows nothing of them
+// and the code calls exactly the functions that the evaluator calls.
 Unary LibraryFunction(int id) {
     switch (id) {
     case builtin::Abs:
@@ -55,6 +67,15 @@ Unary LibraryFunction(int id) {
     }
 }
 
+// Every function the code may call, at its place in the code's tables.
+const Unary UnaryCallees[] = {::fabs, ::atan, ::cos,  ::exp, ::trunc,     ::floor,
+                              ::log,  ::sin,  ::sqrt, ::tan, ::nearbyint, Squared};
+const Binary BinaryCallees[] = {static_cast<Binary>(Power)};
+
+template <class Function, std::size_t N> int PlaceOf(Function f, const Function (&table)[N]) {
+    return static_cast<int>(std::find(std::begin(table), std::end(table), f) - std::begin(table));
+}
+
 bool CompilableBuiltin(const Instruction& in) {
     return in.count == 1 && (LibraryFunction(in.index) != nullptr || in.index == builtin::Sgn ||
                              in.index == builtin::CDbl);
@@ -65,18 +86,28 @@ bool CompilableBinary(BinaryOp op) {
            op == BinaryOp::Div || op == BinaryOp::Pow;
 }
 
-class CompiledCode final : public NumericCode {
+// A loaded shared object of code.
+class LoadedCode final : public NumericCode {
 public:
-    CompiledCode(const GccJit& library, gcc_jit_result* result,
-                 std::vector<NumericFunction> functions)
-        : g_(library), result_(result), functions_(std::move(functions)) {}
-    ~CompiledCode() override { g_.result_release(result_); }
+    explicit LoadedCode(void* handle) : handle_(handle) {}
+    ~LoadedCode() override { dlclose(handle_); }
     NumericFunction Function(std::size_t program) const override { return functions_[program]; }
 
-private:
-    const GccJit& g_;
-    gcc_jit_result* result_;
+    // The object's data symbol of that name, where it has exactly size bytes.
+    void* Data(const char* name, std::size_t size) const {
+        void* at = dlsym(handle_, name);
+        Dl_info info;
+        void* entry = nullptr;
+        if (!at || !dladdr1(at, &info, &entry, RTLD_DL_SYMENT)) return nullptr;
+        const auto* symbol = static_cast<const ElfW(Sym)*>(entry);
+        if (!symbol || symbol->st_size != size) return nullptr;
+        return at;
+    }
+    void* Code(const char* name) const { return dlsym(handle_, name); }
     std::vector<NumericFunction> functions_;
+
+private:
+    void* handle_;
 };
 
 std::string FunctionName(std::size_t program) {
@@ -105,6 +136,8 @@ public:
         gcc_jit_type* doubleArgs[2] = {double_, double_};
         unary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 1, doubleArgs, 0);
         binary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 2, doubleArgs, 0);
+        unaryTable_ = Table(unary_, std::size(UnaryCallees), "unary_callees");
+        binaryTable_ = Table(binary_, std::size(BinaryCallees), "binary_callees");
     }
     ~Builder() { g_.context_release(c_); }
     Builder(const Builder&) = delete;
@@ -133,7 +166,21 @@ public:
         g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
     }
 
-    gcc_jit_result* Compile() { return g_.context_compile(c_); }
+    // The whole of what the code depends on, for the loader to compare.
+    void Carry(const std::string& dependencies) {
+        gcc_jit_type* bytes = g_.context_new_array_type(
+            c_, nullptr, g_.context_get_type(c_, GCC_JIT_TYPE_UNSIGNED_CHAR),
+            static_cast<int>(dependencies.size()));
+        gcc_jit_lvalue* key =
+            g_.context_new_global(c_, nullptr, GCC_JIT_GLOBAL_EXPORTED, bytes, "code_key");
+        g_.global_set_initializer(key, dependencies.data(), dependencies.size());
+    }
+
+    // The shared object, written to path; false where compiling failed.
+    bool CompileTo(const std::string& path) {
+        g_.context_compile_to_file(c_, GCC_JIT_OUTPUT_KIND_DYNAMIC_LIBRARY, path.c_str());
+        return g_.context_get_first_error(c_) == nullptr;
+    }
 
 private:
     gcc_jit_rvalue* Number(double value) {
@@ -205,9 +252,19 @@ private:
         return Local(g_.lvalue_as_rvalue(g_.rvalue_dereference(pointer, nullptr)));
     }
 
+    gcc_jit_lvalue* Table(gcc_jit_type* function, std::size_t size, const char* name) {
+        gcc_jit_type* type =
+            g_.context_new_array_type(c_, nullptr, function, static_cast<int>(size));
+        return g_.context_new_global(c_, nullptr, GCC_JIT_GLOBAL_EXPORTED, type, name);
+    }
+    gcc_jit_rvalue* Entry(gcc_jit_lvalue* table, int place) {
+        return g_.lvalue_as_rvalue(
+            g_.context_new_array_access(c_, nullptr, g_.lvalue_as_rvalue(table),
+                                        g_.context_new_rvalue_from_int(c_, int_, place)));
+    }
+
     gcc_jit_rvalue* Call(Unary function, gcc_jit_rvalue* argument) {
-        gcc_jit_rvalue* pointer =
-            g_.context_new_rvalue_from_ptr(c_, unary_, reinterpret_cast<void*>(function));
+        gcc_jit_rvalue* pointer = Entry(unaryTable_, PlaceOf(function, UnaryCallees));
         return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
     }
 
@@ -216,8 +273,8 @@ private:
             // A negative base with a fractional exponent and every overflow give no finite
             // value, which is where the evaluator raises its errors.
             if (squared) return Finite(Call(Squared, a));
-            gcc_jit_rvalue* pointer = g_.context_new_rvalue_from_ptr(
-                c_, binary_, reinterpret_cast<void*>(static_cast<Binary>(Power)));
+            gcc_jit_rvalue* pointer =
+                Entry(binaryTable_, PlaceOf(static_cast<Binary>(Power), BinaryCallees));
             gcc_jit_rvalue* args[2] = {a, b};
             return Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
         }
@@ -300,6 +357,7 @@ private:
     const GccJit& g_;
     gcc_jit_context* c_;
     gcc_jit_type *double_, *int_, *bool_, *doubles_, *storages_, *ints_, *unary_, *binary_;
+    gcc_jit_lvalue *unaryTable_, *binaryTable_;
     gcc_jit_rvalue* globals_ = nullptr;
     gcc_jit_rvalue* storagesParam_ = nullptr;
     gcc_jit_function* fn_ = nullptr;
@@ -334,25 +392,106 @@ bool Compilable(const Program& program) {
     return true;
 }
 
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs) {
-    const GccJit* library = LoadGccJit();
-    if (!library) return nullptr;
-    Builder builder(*library);
-    bool any = false;
+namespace {
+
+// Fills a table of the loaded code where it does not hold the function yet: the code of a file
+// loaded before shares the table, and may be running.
+template <class Function, std::size_t N>
+bool Fill(const LoadedCode& code, const char* name, const Function (&callees)[N]) {
+    auto* table = static_cast<Function*>(code.Data(name, sizeof callees));
+    if (!table) return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        std::atomic_ref<Function> entry(table[i]);
+        if (entry.load(std::memory_order_relaxed) != callees[i])
+            entry.store(callees[i], std::memory_order_relaxed);
+    }
+    return true;
+}
+
+// The code of the programs from the file, where it carries exactly these dependencies.
+std::unique_ptr<NumericCode> Load(const std::string& path, const std::string& dependencies,
+                                  std::span<const Program* const> programs) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return nullptr;
+    auto code = std::make_unique<LoadedCode>(handle);
+    const void* key = code->Data("code_key", dependencies.size());
+    if (!key || std::memcmp(key, dependencies.data(), dependencies.size()) != 0 ||
+        !Fill(*code, "unary_callees", UnaryCallees) ||
+        !Fill(*code, "binary_callees", BinaryCallees))
+        return nullptr;
+    code->functions_.assign(programs.size(), nullptr);
     for (std::size_t i = 0; i < programs.size(); ++i)
         if (Compilable(*programs[i])) {
-            builder.Add(*programs[i], FunctionName(i));
-            any = true;
+            code->functions_[i] =
+                reinterpret_cast<NumericFunction>(code->Code(FunctionName(i).c_str()));
+            if (!code->functions_[i]) return nullptr;
         }
-    if (!any) return nullptr;
-    gcc_jit_result* result = builder.Compile();
-    if (!result) return nullptr;
-    std::vector<NumericFunction> functions(programs.size(), nullptr);
+    return code;
+}
+
+// What the code of the programs depends on besides the executable; empty where none of them is
+// compilable.
+std::string Key(std::span<const Program* const> programs) {
+    std::string key;
+    bool any = false;
+    for (const Program* program : programs) {
+        const bool compilable = Compilable(*program);
+        const std::string instructions = compilable ? InstructionKey(*program) : std::string();
+        key += std::to_string(instructions.size()) + ":" + instructions;
+        any = any || compilable;
+    }
+    return any ? key : std::string();
+}
+
+// Compiles into a file, loads it and hands the file to the cache, or removes it.
+std::unique_ptr<NumericCode> Build(const GccJit& library, std::span<const Program* const> programs,
+                                   const std::string& key, const CodeCache& cache,
+                                   const std::string& path) {
+    Builder builder(library);
     for (std::size_t i = 0; i < programs.size(); ++i)
-        if (Compilable(*programs[i]))
-            functions[i] = reinterpret_cast<NumericFunction>(
-                library->result_get_code(result, FunctionName(i).c_str()));
-    return std::make_unique<CompiledCode>(*library, result, std::move(functions));
+        if (Compilable(*programs[i])) builder.Add(*programs[i], FunctionName(i));
+    builder.Carry(cache.Dependencies(key));
+    std::unique_ptr<NumericCode> code;
+    if (builder.CompileTo(path)) code = Load(path, cache.Dependencies(key), programs);
+    std::error_code error;
+    if (!code || !cache.Keeps() || !cache.Keep(path, key)) std::filesystem::remove(path, error);
+    return code;
+}
+
+} // namespace
+
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs,
+                                          const CodeCache& cache) {
+    const std::string key = Key(programs);
+    if (key.empty() || !cache.Keeps()) return nullptr;
+    const std::string path = cache.PathOf(key);
+    auto code = Load(path, cache.Dependencies(key), programs);
+    if (code) CodeCache::Touch(path);
+    return code;
+}
+
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs) {
+    return LoadCompiled(programs, CodeCache::ForThisProcess());
+}
+
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
+                                     const CodeCache& cache) {
+    if (auto code = LoadCompiled(programs, cache)) return code;
+    const std::string key = Key(programs);
+    const GccJit* library = key.empty() ? nullptr : LoadGccJit();
+    if (!library) return nullptr;
+    if (cache.Keeps()) return Build(*library, programs, key, cache, cache.TemporaryPath());
+    // Without a cache the file lives in a folder of its own until it is loaded.
+    std::error_code error;
+    std::string folder = (std::filesystem::temp_directory_path(error) / "vantrel-XXXXXX").string();
+    if (error || !mkdtemp(folder.data())) return nullptr;
+    auto code = Build(*library, programs, key, cache, folder + "/code.so");
+    std::filesystem::remove(folder, error);
+    return code;
+}
+
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs) {
+    return Compile(programs, CodeCache::ForThisProcess());
 }
 
 } // namespace vantrel::jit

@@ -11,4 +11,16 @@ std::unique_ptr<NumericCode> Compile(std::span<const Program* const>) {
     return nullptr;
 }
 
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const>, const CodeCache&) {
+    return nullptr;
+}
+
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const>) {
+    return nullptr;
+}
+
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const>, const CodeCache&) {
+    return nullptr;
+}
+
 } // namespace vantrel::jit

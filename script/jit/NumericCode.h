@@ -11,8 +11,11 @@
 
 #include <memory>
 #include <span>
+#include <string>
 
 namespace vantrel::jit {
+
+class CodeCache;
 
 // The program's value from the global variables and the properties' doubles (an environment's
 // globals and storages), true; or false where the evaluator must run it. The code holds no
@@ -28,6 +31,9 @@ public:
     virtual NumericFunction Function(std::size_t program) const = 0;
 };
 
+// What the machine code of a program depends on: its instructions.
+std::string InstructionKey(const Program& program);
+
 // Whether machine code can be made for the program on this build: a numeric program of the four
 // operations, ^, negation and the numeric built-in functions, on numbers, variables and
 // plain-double properties (the added object's other members stay with the evaluator).
@@ -36,5 +42,12 @@ bool Compilable(const Program& program);
 // Machine code for the compilable ones of the programs, made in one run of the compiler; nullptr
 // when none is compilable or the compiler fails.
 std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs);
+// The machine code that the code cache holds for the programs; nullptr where it holds none.
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs);
+// The same, through that cache rather than the process's.
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
+                                     const CodeCache& cache);
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs,
+                                          const CodeCache& cache);
 
 } // namespace vantrel::jit

@@ -7,12 +7,14 @@
 #include "script/Environment.h"
 #include "script/Evaluator.h"
 #include "script/ScriptError.h"
+#include "script/jit/CodeCache.h"
 #include "script/jit/NumericCode.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -157,6 +159,50 @@ TEST_F(MachineCode, GeneratedExpressions) {
         valueSets.push_back(Numbers(value(), value(), value(), i % 3 == 0 ? 0.0 : value()));
     }
     ExpectSameRoutes(texts, valueSets);
+}
+
+// Code kept in files is taken again only where it carries the same build and instructions: a
+// file of another build under its name, or a damaged one, is compiled again and replaced.
+TEST_F(MachineCode, CodeCacheFiles) {
+    namespace fs = std::filesystem;
+    Program program = Compile("Sqr(x)*y^2+Cos(z)", SourceKind::Expression, names);
+    PrepareNumeric(program);
+    const Program* list[] = {&program};
+    for (std::size_t k = 0; k < 3; ++k)
+        names.globals[static_cast<std::size_t>(variables[k])] = Variant::Num(1.5 + k);
+    double expected = 0;
+    ASSERT_TRUE(RunNumeric(program, names, true, expected));
+    const auto same = [&](const std::unique_ptr<jit::NumericCode>& code) {
+        double value = 0;
+        return code && code->Function(0)(names.globals.data(), names.storages.data(), &value) &&
+               std::bit_cast<uint64_t>(value) == std::bit_cast<uint64_t>(expected);
+    };
+    const fs::path folder =
+        fs::temp_directory_path() / testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(folder);
+    const jit::CodeCache ours(folder.string(), "build 1"), theirs(folder.string(), "build 2");
+    EXPECT_EQ(jit::LoadCompiled(list, ours), nullptr);
+    if (!jit::Compile(list, ours)) GTEST_SKIP() << "no machine code on this build";
+    ASSERT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+    const fs::path file = fs::directory_iterator(folder)->path();
+    EXPECT_TRUE(same(jit::LoadCompiled(list, ours)));
+    EXPECT_EQ(jit::LoadCompiled(list, theirs), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, theirs)));
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (entry.path() != file)
+            fs::copy_file(file, entry.path(), fs::copy_options::overwrite_existing);
+    EXPECT_EQ(jit::LoadCompiled(list, theirs), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, theirs)));
+    EXPECT_TRUE(same(jit::LoadCompiled(list, theirs)));
+    fs::resize_file(file, 100);
+    EXPECT_EQ(jit::LoadCompiled(list, ours), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, ours)));
+    EXPECT_TRUE(same(jit::LoadCompiled(list, ours)));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2);
+    const jit::CodeCache none("", "build 1");
+    EXPECT_FALSE(none.Keeps());
+    EXPECT_TRUE(same(jit::Compile(list, none)));
+    fs::remove_all(folder);
 }
 
 } // namespace
