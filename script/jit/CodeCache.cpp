@@ -84,12 +84,18 @@ std::string Folder() {
     return {};
 }
 
-// The folder, made if need be, readable by its owner alone; empty where it cannot be.
+// The folder, made if need be; empty unless it is the user's own and nobody else may write there:
+// its files are loaded as code.
 std::string Prepared(const std::string& folder) {
     std::error_code error;
-    if (folder.empty() || (!fs::create_directories(folder, error) && error)) return {};
-    if (!fs::is_directory(folder, error) || access(folder.c_str(), W_OK) != 0) return {};
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+    if (folder.empty()) return {};
+    if (fs::create_directories(folder, error))
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+    struct stat status {};
+    if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != geteuid() || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0 ||
+        access(folder.c_str(), W_OK) != 0)
+        return {};
     return folder;
 }
 

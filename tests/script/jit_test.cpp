@@ -162,7 +162,8 @@ TEST_F(MachineCode, GeneratedExpressions) {
 }
 
 // Code kept in files is taken again only where it carries the same build and instructions: a
-// file of another build under its name, or a damaged one, is compiled again and replaced.
+// file of another build under its name, or a damaged one, is compiled again and replaced. A
+// folder that others may write to is not used: its files would run as code.
 TEST_F(MachineCode, CodeCacheFiles) {
     namespace fs = std::filesystem;
     Program program = Compile("Sqr(x)*y^2+Cos(z)", SourceKind::Expression, names);
@@ -201,6 +202,8 @@ TEST_F(MachineCode, CodeCacheFiles) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2);
     const jit::CodeCache none("", "build 1");
     EXPECT_FALSE(none.Keeps());
+    fs::permissions(folder, fs::perms::others_write, fs::perm_options::add);
+    EXPECT_FALSE(jit::CodeCache(folder.string(), "build 1").Keeps()) << "others may write there";
     EXPECT_TRUE(same(jit::Compile(list, none)));
     fs::remove_all(folder);
 }
