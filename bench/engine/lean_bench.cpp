@@ -6,10 +6,9 @@
 // it kept, as every later computation of the problem does. Times
 // are the thread's processor time, which a machine shared with other work disturbs far less than
 // the clock on the wall.
+#include "bench/engine/FreshCodeCache.h"
 #include "bench/engine/LeanScheme.h"
 #include "cli/Solver.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -17,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <string>
 
 namespace vantrel {
@@ -124,10 +122,7 @@ template <double (*Sq)(double)> double Peak(const double* v) {
 int main(int argc, char** argv) {
     using namespace vantrel;
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    const std::string cache =
-        (std::filesystem::temp_directory_path() / ("lean_bench-" + std::to_string(getpid())))
-            .string();
-    setenv("VANTREL_CODE_CACHE", cache.c_str(), 1);
+    const FreshCodeCache cache;
     std::printf("%-30s %9s %7s %6s %7s %7s %6s %9s %6s\n", "one thread, ns per point", "points",
                 "first", "ratio", "engine", "lean", "ratio", "lean pow", "ratio");
     const char* const box[] = {"x1", "x2", "x3", "x4", "x5", "x6", "x7", "x8", "x9", "x10"};
@@ -154,5 +149,4 @@ int main(int argc, char** argv) {
     Compare<2>(
         "2-D product peak, error 1E-10", peak, [](const double* v) { return Peak<Square>(v); },
         [](const double* v) { return Peak<PowSquare>(v); }, runs);
-    std::filesystem::remove_all(cache);
 }
