@@ -5,6 +5,8 @@
 #include "script/Scanner.h"
 #include "script/VariantOps.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 
@@ -288,12 +290,15 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
     const jit::NumericFunction machine = ReadyCode(expression);
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     if (!machine || !AssignsPlainly(variable)) return 0;
+    std::array<double, 256> rounded;
     for (std::size_t i = 0; i < xs.size(); ++i) {
+        if (i % rounded.size() == 0)
+            Round15Many(xs.subspan(i, std::min(rounded.size(), xs.size() - i)), rounded.data());
         const double x = xs[i];
         const auto bits = std::bit_cast<uint64_t>(x);
         if (!bound.Holds(bits, statementsRun_)) {
             if (!std::isfinite(x)) return i;
-            const double stored = bits == bound.lastBits ? bound.lastStored : Round15(x);
+            const double stored = rounded[i % rounded.size()];
             if (!std::isfinite(stored)) return i;
             bound.lastBits = bits;
             bound.lastStored = stored;
