@@ -98,7 +98,8 @@ int32_t ScriptEngine::Prepare(std::string_view expression) {
     }
     // Code made for another engine of the same names serves this one from the start.
     NumericRuns& runs = numericRuns_[static_cast<std::size_t>(found->second)];
-    if (!runs.code && WorthCompiling(*runs.program)) runs.code = compiler_->Find(*runs.program);
+    if (!runs.code && WorthCompiling(*runs.program))
+        runs.code = compiler_->Find(*runs.program, runs.batch);
     return found->second;
 }
 
@@ -122,7 +123,7 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
             // Code from an earlier computation is looked for well before it would be compiled.
             const bool compile = ++runs.runs == compileAfterRuns_;
             if ((compile || runs.runs == compileAfterRuns_ / 5) && WorthCompiling(program))
-                runs.code = compiler_->Request(program, compile);
+                runs.code = compiler_->Request(program, runs.batch, compile);
         }
         const bool seen = runs.numbersSeenAt == statementsRun_;
         try {
@@ -281,15 +282,36 @@ bool ScriptEngine::MachineCodeReady(int32_t expression) const {
     return ReadyCode(expression) != nullptr;
 }
 
+jit::BatchVariable ScriptEngine::BatchBinding(int32_t variable) const {
+    const BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    return bound.kind == BoundVariable::Global
+               ? jit::BatchVariable{jit::BatchVariable::Global, bound.index}
+           : bound.kind == BoundVariable::Storage
+               ? jit::BatchVariable{jit::BatchVariable::Storage, bound.index}
+               : jit::BatchVariable{};
+}
+
+void ScriptEngine::BatchOver(int32_t expression, int32_t variable) {
+    NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    const jit::BatchVariable batch = BatchBinding(variable);
+    if (runs.batch == batch) return;
+    runs.batch = batch;
+    runs.code = WorthCompiling(*runs.program) ? compiler_->Find(*runs.program, batch) : nullptr;
+}
+
 // Assign's fast path and EvaluateNumber's machine code, point after point. A point that needs
 // the statement route or the evaluator ends the run before anything of it is stored or after its
 // value is stored, which Assign then finds held; the run counts of EvaluateNumber are not
 // needed, since machine code exists only once they have reached the compile.
 std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
                                        std::span<const double> xs, double* values) {
+    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const jit::NumericFunction machine = ReadyCode(expression);
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     if (!machine || !AssignsPlainly(variable)) return 0;
+    if (runs.batch == BatchBinding(variable))
+        if (const jit::ManyFunction many = runs.code->Many())
+            return EvaluateBatches(many, bound, xs, values);
     std::array<double, 256> rounded;
     for (std::size_t i = 0; i < xs.size(); ++i) {
         if (i % rounded.size() == 0)
@@ -308,6 +330,35 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
         if (!machine(names_.globals.data(), names_.storages.data(), &values[i])) return i;
     }
     return xs.size();
+}
+
+// EvaluateMany through the batch function: the variable is stored once, at the end, with the
+// point where the batch stopped or else its last point, as the loop above leaves it.
+std::size_t ScriptEngine::EvaluateBatches(jit::ManyFunction many, BoundVariable& bound,
+                                          std::span<const double> xs, double* values) {
+    std::array<double, 256> rounded;
+    std::size_t done = 0;
+    while (done < xs.size()) {
+        const std::span<const double> part =
+            xs.subspan(done, std::min(rounded.size(), xs.size() - done));
+        Round15Many(part, rounded.data());
+        std::size_t ready = 0; // points with a finite value and rounding
+        while (ready < part.size() && std::isfinite(part[ready]) && std::isfinite(rounded[ready]))
+            ++ready;
+        const std::size_t did = ready > 0 ? many(names_.globals.data(), names_.storages.data(),
+                                                 rounded.data(), values + done, ready)
+                                          : 0;
+        if (did < ready || did > 0) {
+            const std::size_t last = did < ready ? did : did - 1;
+            bound.lastBits = std::bit_cast<uint64_t>(part[last]);
+            bound.lastStored = rounded[last];
+            bound.storedAt = statementsRun_;
+            StorePlainly(bound, rounded[last]);
+        }
+        done += did;
+        if (did < part.size()) break;
+    }
+    return done;
 }
 
 } // namespace vantrel

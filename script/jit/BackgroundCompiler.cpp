@@ -1,6 +1,16 @@
 #include "script/jit/BackgroundCompiler.h"
 
+#include <span>
+
 namespace vantrel::jit {
+
+namespace {
+
+std::string Key(const Program& program, BatchVariable batch) {
+    return InstructionKey(program) + static_cast<char>(batch.kind) + std::to_string(batch.index);
+}
+
+} // namespace
 
 BackgroundCompiler::~BackgroundCompiler() {
     {
@@ -13,23 +23,24 @@ BackgroundCompiler::~BackgroundCompiler() {
 }
 
 std::shared_ptr<const PendingCode> BackgroundCompiler::Request(const Program& program,
-                                                               bool compile) {
+                                                               BatchVariable batch, bool compile) {
     std::lock_guard lock(mutex_);
-    Requested& requested = requested_[InstructionKey(program)];
+    Requested& requested = requested_[Key(program, batch)];
     const bool queued = requested.pending != nullptr;
     if (queued && (requested.compiling || !compile)) return requested.pending;
     if (!queued) requested.pending = std::make_shared<PendingCode>();
     requested.compiling = compile;
-    queue_.push_back({requested.pending, program, compile});
+    queue_.push_back({requested.pending, program, batch, compile});
     ++unfinished_;
     if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
     wake_.notify_one();
     return requested.pending;
 }
 
-std::shared_ptr<const PendingCode> BackgroundCompiler::Find(const Program& program) {
+std::shared_ptr<const PendingCode> BackgroundCompiler::Find(const Program& program,
+                                                            BatchVariable batch) {
     std::lock_guard lock(mutex_);
-    const auto found = requested_.find(InstructionKey(program));
+    const auto found = requested_.find(Key(program, batch));
     return found == requested_.end() ? nullptr : found->second.pending;
 }
 
@@ -43,9 +54,11 @@ void BackgroundCompiler::Work() {
         lock.unlock();
         const Program* program = &job.program;
         if (!job.pending->Function()) {
+            const std::span<const BatchVariable> batch(&job.batch, 1);
             std::unique_ptr<NumericCode> code =
-                job.compile ? Compile({&program, 1}) : LoadCompiled({&program, 1});
+                job.compile ? Compile({&program, 1}, batch) : LoadCompiled({&program, 1}, batch);
             if (code) {
+                job.pending->many_ = code->Many(0);
                 job.pending->code_ = std::move(code);
                 job.pending->function_.store(job.pending->code_->Function(0),
                                              std::memory_order_release);

@@ -92,6 +92,7 @@ public:
     explicit LoadedCode(void* handle) : handle_(handle) {}
     ~LoadedCode() override { dlclose(handle_); }
     NumericFunction Function(std::size_t program) const override { return functions_[program]; }
+    ManyFunction Many(std::size_t program) const override { return many_[program]; }
 
     // The object's data symbol of that name, where it has exactly size bytes.
     void* Data(const char* name, std::size_t size) const {
@@ -103,8 +104,9 @@ public:
         if (!symbol || symbol->st_size != size) return nullptr;
         return at;
     }
-    void* Code(const char* name) const { return dlsym(handle_, name); }
+    void* Code(const std::string& name) const { return dlsym(handle_, name.c_str()); }
     std::vector<NumericFunction> functions_;
+    std::vector<ManyFunction> many_;
 
 private:
     void* handle_;
@@ -114,6 +116,10 @@ std::string FunctionName(std::size_t program) {
     std::string name = "numeric";
     name += std::to_string(program);
     return name;
+}
+
+std::string ManyName(const std::string& function) {
+    return function + "_many";
 }
 
 class Builder {
@@ -143,27 +149,23 @@ public:
     Builder(const Builder&) = delete;
     Builder& operator=(const Builder&) = delete;
 
-    // Adds the function of one compilable program.
-    void Add(const Program& program, const std::string& name) {
+    // Adds the function of one compilable program, and its batch function over batch unless
+    // that is None.
+    void Add(const Program& program, const std::string& name, BatchVariable batch) {
         gcc_jit_param* params[3] = {
             g_.context_new_param(c_, nullptr, doubles_, "globals"),
             g_.context_new_param(c_, nullptr, storages_, "storages"),
             g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "result")};
-        globals_ = g_.param_as_rvalue(params[0]);
-        storagesParam_ = g_.param_as_rvalue(params[1]);
-        fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, bool_, name.c_str(),
-                                      3, params, 0);
-        block_ = g_.function_new_block(fn_, "entry");
+        Begin(params, bool_, name);
         handBack_ = g_.function_new_block(fn_, "hand_back");
         g_.block_end_with_return(handBack_, nullptr, g_.context_zero(c_, bool_));
-        stack_.clear();
-        variables_.clear();
         for (const Instruction& in : program.code)
             Emit(in);
         g_.block_add_assignment(block_, nullptr,
                                 g_.rvalue_dereference(g_.param_as_rvalue(params[2]), nullptr),
                                 stack_.back());
         g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
+        if (batch.kind != BatchVariable::None) AddMany(program, ManyName(name), batch);
     }
 
     // The whole of what the code depends on, for the loader to compare.
@@ -183,6 +185,86 @@ public:
     }
 
 private:
+    // Where a batch function's code goes: the blocks before its loop (what does not depend on
+    // the batch variable, computed once) and its loop's body; each with where it hands back.
+    struct Lane {
+        gcc_jit_block* block = nullptr;
+        gcc_jit_block* handBack = nullptr;
+    };
+
+    void Begin(gcc_jit_param** params, gcc_jit_type* result, const std::string& name) {
+        globals_ = g_.param_as_rvalue(params[0]);
+        storagesParam_ = g_.param_as_rvalue(params[1]);
+        fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, result, name.c_str(),
+                                      name.ends_with("_many") ? 5 : 3, params, 0);
+        block_ = g_.function_new_block(fn_, "entry");
+        stack_.clear();
+        depends_.clear();
+        variables_.clear();
+    }
+
+    void AddMany(const Program& program, const std::string& name, BatchVariable batch) {
+        gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
+        gcc_jit_param* params[5] = {
+            g_.context_new_param(c_, nullptr, doubles_, "globals"),
+            g_.context_new_param(c_, nullptr, storages_, "storages"),
+            g_.context_new_param(c_, nullptr, doubles_, "values"),
+            g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "results"),
+            g_.context_new_param(c_, nullptr, size, "count")};
+        Begin(params, size, name);
+        gcc_jit_lvalue* i = g_.function_new_local(fn_, nullptr, size, "i");
+        g_.block_add_assignment(block_, nullptr, i, g_.context_zero(c_, size));
+        gcc_jit_block* head = g_.function_new_block(fn_, "head");
+        gcc_jit_block* body = g_.function_new_block(fn_, "body");
+        gcc_jit_block* none = g_.function_new_block(fn_, "none");
+        gcc_jit_block* stop = g_.function_new_block(fn_, "stop");
+        gcc_jit_block* all = g_.function_new_block(fn_, "all");
+        gcc_jit_rvalue* count = g_.param_as_rvalue(params[4]);
+        g_.block_end_with_return(none, nullptr, g_.context_zero(c_, size));
+        g_.block_end_with_return(stop, nullptr, g_.lvalue_as_rvalue(i));
+        g_.block_end_with_return(all, nullptr, count);
+        g_.block_end_with_conditional(head, nullptr,
+                                      g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_LT,
+                                                                g_.lvalue_as_rvalue(i), count),
+                                      body, all);
+        batch_ = batch;
+        pre_ = {block_, none};
+        block_ = body;
+        handBack_ = stop;
+        point_ = Local(g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, g_.param_as_rvalue(params[2]), g_.lvalue_as_rvalue(i))));
+        for (const Instruction& in : program.code)
+            Emit(in);
+        g_.block_add_assignment(block_, nullptr,
+                                g_.context_new_array_access(c_, nullptr,
+                                                            g_.param_as_rvalue(params[3]),
+                                                            g_.lvalue_as_rvalue(i)),
+                                stack_.back());
+        g_.block_add_assignment_op(block_, nullptr, i, GCC_JIT_BINARY_OP_PLUS,
+                                   g_.context_one(c_, size));
+        g_.block_end_with_jump(block_, nullptr, head);
+        g_.block_end_with_jump(pre_.block, nullptr, head);
+        batch_ = {};
+    }
+
+    bool IsBatchVariable(BatchVariable::Kind kind, int32_t index) const {
+        return batch_.kind == kind && batch_.index == index;
+    }
+
+    // Emits in the blocks before a batch function's loop, where the value computed does not
+    // depend on the batch variable; elsewhere where the code goes on.
+    template <class Emitting> gcc_jit_rvalue* Hoisted(bool hoist, Emitting emit) {
+        if (!hoist || batch_.kind == BatchVariable::None || inPre_) return emit();
+        std::swap(block_, pre_.block);
+        std::swap(handBack_, pre_.handBack);
+        inPre_ = true;
+        gcc_jit_rvalue* value = emit();
+        inPre_ = false;
+        std::swap(block_, pre_.block);
+        std::swap(handBack_, pre_.handBack);
+        return value;
+    }
+
     gcc_jit_rvalue* Number(double value) {
         return g_.context_new_rvalue_from_double(c_, double_, value);
     }
@@ -219,6 +301,10 @@ private:
 
     // A variable of the engine: its value, once it has been seen to be a plain number.
     gcc_jit_rvalue* Variable(int32_t index) {
+        if (IsBatchVariable(BatchVariable::Global, index)) return point_;
+        return Hoisted(true, [&] { return GlobalVariable(index); });
+    }
+    gcc_jit_rvalue* GlobalVariable(int32_t index) {
         for (const auto& [seen, value] : variables_)
             if (seen == index) return value;
         static_assert(sizeof(Variant) % sizeof(double) == 0);
@@ -247,6 +333,10 @@ private:
 
     // A property's double, read through the storages the code is given.
     gcc_jit_rvalue* Storage(int32_t index) {
+        if (IsBatchVariable(BatchVariable::Storage, index)) return point_;
+        return Hoisted(true, [&] { return PropertyDouble(index); });
+    }
+    gcc_jit_rvalue* PropertyDouble(int32_t index) {
         gcc_jit_rvalue* pointer = g_.lvalue_as_rvalue(g_.context_new_array_access(
             c_, nullptr, storagesParam_, g_.context_new_rvalue_from_int(c_, int_, index)));
         return Local(g_.lvalue_as_rvalue(g_.rvalue_dereference(pointer, nullptr)));
@@ -320,7 +410,51 @@ private:
         return top;
     }
 
+    // Whether the instruction's value depends on the batch variable, with the stack of those of
+    // the values below it.
+    bool DependsOnBatch(const Instruction& in) {
+        const auto top = [this] {
+            const bool depends = depends_.back();
+            depends_.pop_back();
+            return depends;
+        };
+        const auto read = [this](Operand operand, int32_t index) {
+            return operand == Operand::Var       ? IsBatchVariable(BatchVariable::Global, index)
+                   : operand == Operand::Storage ? IsBatchVariable(BatchVariable::Storage, index)
+                                                 : false;
+        };
+        bool depends = false;
+        switch (in.code) {
+        case OpCode::PushVar:
+            depends = read(Operand::Var, in.index);
+            break;
+        case OpCode::PushStorage:
+            depends = read(Operand::Storage, in.index);
+            break;
+        case OpCode::Binary:
+            depends = in.operand == Operand::Stack ? top() : read(in.operand, in.index);
+            depends = top() || depends;
+            break;
+        case OpCode::Unary:
+        case OpCode::CallBuiltin:
+            depends = top();
+            break;
+        default:
+            break;
+        }
+        depends_.push_back(depends);
+        return depends;
+    }
+
     void Emit(const Instruction& in) {
+        const bool hoist = !DependsOnBatch(in);
+        Hoisted(hoist, [&]() -> gcc_jit_rvalue* {
+            EmitHere(in);
+            return nullptr;
+        });
+    }
+
+    void EmitHere(const Instruction& in) {
         switch (in.code) {
         case OpCode::PushNumber:
             stack_.push_back(Number(in.number));
@@ -365,7 +499,14 @@ private:
     gcc_jit_block* handBack_ = nullptr;
     std::vector<gcc_jit_rvalue*> stack_;
     std::vector<std::pair<int32_t, gcc_jit_rvalue*>> variables_;
+    std::vector<bool> depends_;
     int locals_ = 0;
+    // The batch function being built: its batch variable, the value it holds at the point, the
+    // blocks before the loop and whether the code goes there now.
+    BatchVariable batch_;
+    gcc_jit_rvalue* point_ = nullptr;
+    Lane pre_;
+    bool inPre_ = false;
 };
 
 } // namespace
@@ -408,9 +549,15 @@ bool Fill(const LoadedCode& code, const char* name, const Function (&callees)[N]
     return true;
 }
 
+// The batch variable of each program: none where batches gives none.
+BatchVariable BatchOf(std::span<const BatchVariable> batches, std::size_t program) {
+    return program < batches.size() ? batches[program] : BatchVariable{};
+}
+
 // The code of the programs from the file, where it carries exactly these dependencies.
 std::unique_ptr<NumericCode> Load(const std::string& path, const std::string& dependencies,
-                                  std::span<const Program* const> programs) {
+                                  std::span<const Program* const> programs,
+                                  std::span<const BatchVariable> batches) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) return nullptr;
     auto code = std::make_unique<LoadedCode>(handle);
@@ -420,24 +567,29 @@ std::unique_ptr<NumericCode> Load(const std::string& path, const std::string& de
         !Fill(*code, "binary_callees", BinaryCallees))
         return nullptr;
     code->functions_.assign(programs.size(), nullptr);
-    for (std::size_t i = 0; i < programs.size(); ++i)
-        if (Compilable(*programs[i])) {
-            code->functions_[i] =
-                reinterpret_cast<NumericFunction>(code->Code(FunctionName(i).c_str()));
-            if (!code->functions_[i]) return nullptr;
-        }
+    code->many_.assign(programs.size(), nullptr);
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        if (!Compilable(*programs[i])) continue;
+        code->functions_[i] = reinterpret_cast<NumericFunction>(code->Code(FunctionName(i)));
+        if (!code->functions_[i]) return nullptr;
+        if (BatchOf(batches, i).kind == BatchVariable::None) continue;
+        code->many_[i] = reinterpret_cast<ManyFunction>(code->Code(ManyName(FunctionName(i))));
+        if (!code->many_[i]) return nullptr;
+    }
     return code;
 }
 
 // What the code of the programs depends on besides the executable; empty where none of them is
 // compilable.
-std::string Key(std::span<const Program* const> programs) {
+std::string Key(std::span<const Program* const> programs, std::span<const BatchVariable> batches) {
     std::string key;
     bool any = false;
-    for (const Program* program : programs) {
-        const bool compilable = Compilable(*program);
-        const std::string instructions = compilable ? InstructionKey(*program) : std::string();
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const bool compilable = Compilable(*programs[i]);
+        const std::string instructions = compilable ? InstructionKey(*programs[i]) : std::string();
+        const BatchVariable batch = BatchOf(batches, i);
         key += std::to_string(instructions.size()) + ":" + instructions;
+        key += std::to_string(batch.kind) + ":" + std::to_string(batch.index) + ";";
         any = any || compilable;
     }
     return any ? key : std::string();
@@ -445,14 +597,15 @@ std::string Key(std::span<const Program* const> programs) {
 
 // Compiles into a file, loads it and hands the file to the cache, or removes it.
 std::unique_ptr<NumericCode> Build(const GccJit& library, std::span<const Program* const> programs,
-                                   const std::string& key, const CodeCache& cache,
-                                   const std::string& path) {
+                                   std::span<const BatchVariable> batches, const std::string& key,
+                                   const CodeCache& cache, const std::string& path) {
     Builder builder(library);
     for (std::size_t i = 0; i < programs.size(); ++i)
-        if (Compilable(*programs[i])) builder.Add(*programs[i], FunctionName(i));
+        if (Compilable(*programs[i]))
+            builder.Add(*programs[i], FunctionName(i), BatchOf(batches, i));
     builder.Carry(cache.Dependencies(key));
     std::unique_ptr<NumericCode> code;
-    if (builder.CompileTo(path)) code = Load(path, cache.Dependencies(key), programs);
+    if (builder.CompileTo(path)) code = Load(path, cache.Dependencies(key), programs, batches);
     std::error_code error;
     if (!code || !cache.Keeps() || !cache.Keep(path, key)) std::filesystem::remove(path, error);
     return code;
@@ -461,37 +614,31 @@ std::unique_ptr<NumericCode> Build(const GccJit& library, std::span<const Progra
 } // namespace
 
 std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs,
+                                          std::span<const BatchVariable> batches,
                                           const CodeCache& cache) {
-    const std::string key = Key(programs);
+    const std::string key = Key(programs, batches);
     if (key.empty() || !cache.Keeps()) return nullptr;
     const std::string path = cache.PathOf(key);
-    auto code = Load(path, cache.Dependencies(key), programs);
+    auto code = Load(path, cache.Dependencies(key), programs, batches);
     if (code) CodeCache::Touch(path);
     return code;
 }
 
-std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs) {
-    return LoadCompiled(programs, CodeCache::ForThisProcess());
-}
-
 std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
+                                     std::span<const BatchVariable> batches,
                                      const CodeCache& cache) {
-    if (auto code = LoadCompiled(programs, cache)) return code;
-    const std::string key = Key(programs);
+    if (auto code = LoadCompiled(programs, batches, cache)) return code;
+    const std::string key = Key(programs, batches);
     const GccJit* library = key.empty() ? nullptr : LoadGccJit();
     if (!library) return nullptr;
-    if (cache.Keeps()) return Build(*library, programs, key, cache, cache.TemporaryPath());
+    if (cache.Keeps()) return Build(*library, programs, batches, key, cache, cache.TemporaryPath());
     // Without a cache the file lives in a folder of its own until it is loaded.
     std::error_code error;
     std::string folder = (std::filesystem::temp_directory_path(error) / "vantrel-XXXXXX").string();
     if (error || !mkdtemp(folder.data())) return nullptr;
-    auto code = Build(*library, programs, key, cache, folder + "/code.so");
+    auto code = Build(*library, programs, batches, key, cache, folder + "/code.so");
     std::filesystem::remove(folder, error);
     return code;
-}
-
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs) {
-    return Compile(programs, CodeCache::ForThisProcess());
 }
 
 } // namespace vantrel::jit

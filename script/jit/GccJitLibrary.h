@@ -8,7 +8,9 @@ namespace vantrel::jit {
 
 #define VANTREL_GCCJIT_FUNCTIONS(X)                                                                \
     X(block_add_assignment)                                                                        \
+    X(block_add_assignment_op)                                                                     \
     X(block_end_with_conditional)                                                                  \
+    X(block_end_with_jump)                                                                         \
     X(block_end_with_return)                                                                       \
     X(context_acquire)                                                                             \
     X(context_add_command_line_option)                                                             \

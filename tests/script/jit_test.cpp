@@ -182,29 +182,29 @@ TEST_F(MachineCode, CodeCacheFiles) {
         fs::temp_directory_path() / testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(folder);
     const jit::CodeCache ours(folder.string(), "build 1"), theirs(folder.string(), "build 2");
-    EXPECT_EQ(jit::LoadCompiled(list, ours), nullptr);
-    if (!jit::Compile(list, ours)) GTEST_SKIP() << "no machine code on this build";
+    EXPECT_EQ(jit::LoadCompiled(list, {}, ours), nullptr);
+    if (!jit::Compile(list, {}, ours)) GTEST_SKIP() << "no machine code on this build";
     ASSERT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
     const fs::path file = fs::directory_iterator(folder)->path();
-    EXPECT_TRUE(same(jit::LoadCompiled(list, ours)));
-    EXPECT_EQ(jit::LoadCompiled(list, theirs), nullptr);
-    EXPECT_TRUE(same(jit::Compile(list, theirs)));
+    EXPECT_TRUE(same(jit::LoadCompiled(list, {}, ours)));
+    EXPECT_EQ(jit::LoadCompiled(list, {}, theirs), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, {}, theirs)));
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
         if (entry.path() != file)
             fs::copy_file(file, entry.path(), fs::copy_options::overwrite_existing);
-    EXPECT_EQ(jit::LoadCompiled(list, theirs), nullptr);
-    EXPECT_TRUE(same(jit::Compile(list, theirs)));
-    EXPECT_TRUE(same(jit::LoadCompiled(list, theirs)));
+    EXPECT_EQ(jit::LoadCompiled(list, {}, theirs), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, {}, theirs)));
+    EXPECT_TRUE(same(jit::LoadCompiled(list, {}, theirs)));
     fs::resize_file(file, 100);
-    EXPECT_EQ(jit::LoadCompiled(list, ours), nullptr);
-    EXPECT_TRUE(same(jit::Compile(list, ours)));
-    EXPECT_TRUE(same(jit::LoadCompiled(list, ours)));
+    EXPECT_EQ(jit::LoadCompiled(list, {}, ours), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, {}, ours)));
+    EXPECT_TRUE(same(jit::LoadCompiled(list, {}, ours)));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2);
     const jit::CodeCache none("", "build 1");
     EXPECT_FALSE(none.Keeps());
     fs::permissions(folder, fs::perms::others_write, fs::perm_options::add);
     EXPECT_FALSE(jit::CodeCache(folder.string(), "build 1").Keeps()) << "others may write there";
-    EXPECT_TRUE(same(jit::Compile(list, none)));
+    EXPECT_TRUE(same(jit::Compile(list, {}, none)));
     fs::remove_all(folder);
 }
 
