@@ -44,7 +44,9 @@ protected:
         std::vector<const Program*> list;
         for (const Program& program : programs)
             list.push_back(&program);
-        const auto code = jit::Compile(list);
+        const std::vector<jit::BatchVariable> overX(programs.size(),
+                                                    {jit::BatchVariable::Global, variables[0]});
+        const auto code = jit::Compile(list, overX);
         if (!code) GTEST_SKIP() << "no machine code on this build";
         int compiled = 0;
         for (std::size_t i = 0; i < programs.size(); ++i) {
@@ -70,6 +72,38 @@ protected:
             }
         }
         EXPECT_GT(compiled, static_cast<int>(texts.size()) / 2);
+        for (std::size_t i = 0; i < programs.size(); ++i)
+            if (code->Function(i)) ExpectSameBatches(texts[i], *code, i, valueSets);
+    }
+
+    // The batch function over x, with y, z and a of each set, against the function at each x of
+    // the sets: the same values up to the first point where the function hands back.
+    void ExpectSameBatches(const std::string& text, const jit::NumericCode& code, std::size_t i,
+                           const std::vector<std::vector<Variant>>& valueSets) {
+        const jit::ManyFunction many = code.Many(i);
+        ASSERT_NE(many, nullptr) << text;
+        std::vector<double> xs;
+        for (const auto& values : valueSets)
+            if (values[0].type == VarType::Number) xs.push_back(values[0].number);
+        std::vector<double> results(xs.size());
+        Variant& x = names.globals[static_cast<std::size_t>(variables[0])];
+        for (const auto& values : valueSets) {
+            for (std::size_t k = 1; k < values.size(); ++k)
+                names.globals[static_cast<std::size_t>(variables[k])] = values[k];
+            x = Variant::Str("the batch's own values, not this");
+            const std::size_t done = many(names.globals.data(), names.storages.data(), xs.data(),
+                                          results.data(), xs.size());
+            std::size_t expected = 0;
+            for (; expected < xs.size(); ++expected) {
+                x = Variant::Num(xs[expected]);
+                double value = 0;
+                if (!code.Function(i)(names.globals.data(), names.storages.data(), &value)) break;
+                ASSERT_EQ(std::bit_cast<uint64_t>(value),
+                          std::bit_cast<uint64_t>(results[expected]))
+                    << text << " at x=" << xs[expected];
+            }
+            ASSERT_EQ(done, expected) << text;
+        }
     }
 
     Class1 funcs;
