@@ -13,7 +13,10 @@ void DescribeOptions(CLI::App& app, SolverOptions& options) {
                     "window would show.");
     app.footer("Exit status: the highest of the files': 0 computed; 1 the computation failed; 2 "
                "the file cannot be read or saved. A usage error is 2 before any file is read; "
-               "with --mpi, a failure of MPI itself is 3.\n");
+               "with --mpi, a failure of MPI itself is 3.\n\n"
+               "Environment: VANTREL_CODE_CACHE, the folder where the machine code compiled for "
+               "expressions is kept for later runs (empty: none is kept; the default is "
+               "$XDG_CACHE_HOME/vantrel/code, or ~/.cache/vantrel/code).\n");
     app.set_version_flag("--version", std::string("vantrel-solve ") + VANTREL_VERSION,
                          "Print the version and exit");
     app.add_flag("--json", options.json,

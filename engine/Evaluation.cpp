@@ -26,6 +26,7 @@ void Evaluation::Prepare() {
         loneLimits_[2 * k + 1] = engine_.LoneNumber(upper_[k]);
     }
     equation_ = engine_.Prepare(d_.Equation);
+    if (n > 0) engine_.BatchOver(equation_, vars_[0]); // level 0's batches
     independent_ = IndependentLevels(engine_, d_, lower_, upper_, equation_);
     onlyChanged_ = n <= 64;
     for (std::size_t k = 0; k < n; ++k)

@@ -115,4 +115,26 @@ double RoundTo15Digits(double value) {
     return OnThisProcessor<Round15Digits>(value);
 }
 
+namespace {
+
+[[gnu::always_inline]] inline void Round15Loop(std::span<const double> values, double* rounded) {
+    for (std::size_t i = 0; i < values.size(); ++i)
+        rounded[i] = HasAtMost15Digits(values[i]) ? values[i] : Round15Digits(values[i]);
+}
+[[gnu::target("fma")]] void Round15LoopWithFma(std::span<const double> values, double* rounded) {
+    Round15Loop(values, rounded);
+}
+void Round15LoopWithoutFma(std::span<const double> values, double* rounded) {
+    Round15Loop(values, rounded);
+}
+
+} // namespace
+
+void Round15Many(std::span<const double> values, double* rounded) {
+    if (HasFmaInstruction())
+        Round15LoopWithFma(values, rounded);
+    else
+        Round15LoopWithoutFma(values, rounded);
+}
+
 } // namespace vantrel

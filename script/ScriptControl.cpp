@@ -85,6 +85,10 @@ bool ScriptControl::MachineCodeReady(ExprHandle expression) const {
     return engine_->MachineCodeReady(expression);
 }
 
+void ScriptControl::BatchOver(ExprHandle expression, VarHandle variable) {
+    engine_->BatchOver(expression, variable);
+}
+
 bool ScriptControl::CompilingMachineCode() const {
     return engine_->CompilingMachineCode();
 }

@@ -86,6 +86,9 @@ public:
     // Whether the expression's machine code is there (ScriptEngine compiles a numeric expression
     // once it has run often).
     bool MachineCodeReady(ExprHandle expression) const;
+    // EvaluateMany will run the expression over the variable: its machine code is to come with a
+    // batch function, which computes what does not depend on the variable once per batch.
+    void BatchOver(ExprHandle expression, VarHandle variable);
     // Whether machine code for this engine (or one that shares its code) is being compiled, on a
     // thread of its own.
     bool CompilingMachineCode() const;

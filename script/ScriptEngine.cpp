@@ -5,6 +5,7 @@
 #include "script/Scanner.h"
 #include "script/VariantOps.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -104,7 +105,8 @@ int32_t ScriptEngine::Prepare(std::string_view expression) {
     }
     // Code made for another engine of the same names serves this one from the start.
     NumericRuns& runs = numericRuns_[static_cast<std::size_t>(found->second)];
-    if (!runs.code && WorthCompiling(*runs.program)) runs.code = compiler_->Find(*runs.program);
+    if (!runs.code && WorthCompiling(*runs.program))
+        runs.code = compiler_->Find(*runs.program, runs.batch);
     return found->second;
 }
 
@@ -121,9 +123,12 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
         if (runs.code) {
             if (const jit::NumericFunction machine = runs.code->Function())
                 if (machine(names_.globals.data(), names_.storages.data(), &result)) return result;
-        } else if (runs.runs < compileAfterRuns_ && ++runs.runs == compileAfterRuns_ &&
-                   WorthCompiling(program)) {
-            runs.code = compiler_->Request(program);
+        }
+        if (runs.runs < compileAfterRuns_) {
+            // Code from an earlier computation is looked for well before it would be compiled.
+            const bool compile = ++runs.runs == compileAfterRuns_;
+            if ((compile || runs.runs == compileAfterRuns_ / 5) && WorthCompiling(program))
+                runs.code = compiler_->Request(program, runs.batch, compile);
         }
         const bool seen = runs.numbersSeenAt == statementsRun_;
         try {
@@ -288,37 +293,56 @@ bool ScriptEngine::MachineCodeReady(int32_t expression) const {
     return ReadyCode(expression) != nullptr;
 }
 
+jit::BatchVariable ScriptEngine::BatchBinding(int32_t variable) const {
+    const BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    return bound.kind == BoundVariable::Global
+               ? jit::BatchVariable{jit::BatchVariable::Global, bound.index}
+           : bound.kind == BoundVariable::Storage
+               ? jit::BatchVariable{jit::BatchVariable::Storage, bound.index}
+               : jit::BatchVariable{};
+}
+
+void ScriptEngine::BatchOver(int32_t expression, int32_t variable) {
+    NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    const jit::BatchVariable batch = BatchBinding(variable);
+    if (runs.batch == batch) return;
+    runs.batch = batch;
+    runs.code = WorthCompiling(*runs.program) ? compiler_->Find(*runs.program, batch) : nullptr;
+}
+
 // Assign's fast path and EvaluateNumber's machine code, point after point. The points' stored
 // values come first, as far as the fast path goes: a point that needs the statement route ends
-// the run before anything of it is stored. Machine code only reads the variables, so the slot
-// that the first point's store has made a plain number takes each next value as it is; a point
-// whose value needs the evaluator ends the run after its value is stored, which Assign then
-// finds held. The run counts of EvaluateNumber are not needed, since machine code exists only
-// once they have reached the compile.
+// the run before anything of it is stored. A point whose value needs the evaluator ends the run
+// after its value is stored, which Assign then finds held. The run counts of EvaluateNumber are
+// not needed, since machine code exists only once they have reached the compile.
 std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
                                        std::span<const double> xs, double* values) {
+    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const jit::NumericFunction machine = ReadyCode(expression);
     if (!machine || !AssignsPlainly(variable)) return 0;
+    Round15Many(xs, values);
     std::size_t count = 0;
-    for (; count < xs.size() && std::isfinite(xs[count]); ++count) {
-        values[count] = Round15(xs[count]);
-        if (!std::isfinite(values[count])) break;
-    }
+    while (count < xs.size() && std::isfinite(xs[count]) && std::isfinite(values[count]))
+        ++count;
     if (count == 0) return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
-    double* const slot = StorePlainly(bound, values[0]);
     const Variant* const globals = names_.globals.data();
     double* const* const storages = names_.storages.data();
     std::size_t done = 0;
-    double stored = 0.0;
-    for (; done < count; ++done) {
-        stored = values[done];
-        *slot = stored;
-        if (!machine(globals, storages, &values[done])) break;
+    double* const slot = StorePlainly(bound, values[0]);
+    if (runs.batch == BatchBinding(variable) && runs.code->Many()) {
+        // The batch function keeps the variable to itself and leaves the slot as it found it.
+        done = runs.code->Many()(globals, storages, values, values, count);
+        *slot = Round15(xs[std::min(done, count - 1)]);
+    } else {
+        for (; done < count; ++done) {
+            *slot = values[done];
+            if (!machine(globals, storages, &values[done])) break;
+        }
     }
     const std::size_t last = std::min(done, count - 1);
     bound.lastBits = std::bit_cast<uint64_t>(xs[last]);
-    bound.lastStored = stored;
+    bound.lastStored = *slot;
     bound.storedAt = statementsRun_;
     return done;
 }

@@ -49,6 +49,7 @@ public:
     void Assign(std::span<const int32_t> variables, const double* values);
     bool AssignsPlainly(int32_t variable) const;
     bool MachineCodeReady(int32_t expression) const;
+    void BatchOver(int32_t expression, int32_t variable);
     bool CompilingMachineCode() const { return compiler_->Busy(); }
     std::size_t EvaluateMany(int32_t expression, int32_t variable, std::span<const double> xs,
                              double* values);
@@ -75,6 +76,7 @@ private:
     // Stores into the variable's plain slot; the address of the number stored.
     double* StorePlainly(const BoundVariable& bound, double stored);
     jit::NumericFunction ReadyCode(int32_t expression) const;
+    jit::BatchVariable BatchBinding(int32_t variable) const;
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
     Variant Execute(const Program& program);
@@ -94,6 +96,7 @@ private:
         uint64_t numbersSeenAt = 0;
         uint32_t runs = 0;
         std::shared_ptr<const jit::PendingCode> code; // asked for once the expression is hot
+        jit::BatchVariable batch; // the variable of EvaluateMany's batches, if any
     };
 
     std::vector<NumericRuns> numericRuns_; // by handle, beside programs_

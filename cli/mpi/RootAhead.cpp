@@ -63,8 +63,11 @@ void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
         comm_.Send(rank, Tag::Chunk, EncodeChunk(chunk));
         ++outstanding;
     };
-    for (int rank = 1; rank < comm_.Size(); ++rank)
-        handOut(rank);
+    // Two chunks out to each rank: the next one waits there while the rank computes, so that
+    // the time either side takes to notice a message is not spent idle.
+    for (int queued = 0; queued < 2; ++queued)
+        for (int rank = 1; rank < comm_.Size(); ++rank)
+            handOut(rank);
 
     std::exception_ptr localFailure;
     std::thread local([&] {

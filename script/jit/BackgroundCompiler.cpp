@@ -1,26 +1,13 @@
 #include "script/jit/BackgroundCompiler.h"
 
-#include <bit>
-#include <cstdint>
+#include <span>
 
 namespace vantrel::jit {
 
 namespace {
 
-// What the machine code of a program depends on: its instructions.
-std::string Instructions(const Program& program) {
-    std::string key;
-    for (const Instruction& in : program.code) {
-        const auto number = std::bit_cast<uint64_t>(in.number);
-        const auto index = static_cast<uint32_t>(in.index);
-        key += static_cast<char>(in.code);
-        key += static_cast<char>(in.operand);
-        key += static_cast<char>(in.op);
-        key += static_cast<char>(in.count);
-        key.append(reinterpret_cast<const char*>(&index), sizeof index);
-        key.append(reinterpret_cast<const char*>(&number), sizeof number);
-    }
-    return key;
+std::string Key(const Program& program, BatchVariable batch) {
+    return InstructionKey(program) + static_cast<char>(batch.kind) + std::to_string(batch.index);
 }
 
 } // namespace
@@ -35,22 +22,26 @@ BackgroundCompiler::~BackgroundCompiler() {
     if (thread_.joinable()) thread_.join();
 }
 
-std::shared_ptr<const PendingCode> BackgroundCompiler::Request(const Program& program) {
+std::shared_ptr<const PendingCode> BackgroundCompiler::Request(const Program& program,
+                                                               BatchVariable batch, bool compile) {
     std::lock_guard lock(mutex_);
-    std::shared_ptr<PendingCode>& pending = requested_[Instructions(program)];
-    if (pending) return pending;
-    pending = std::make_shared<PendingCode>();
-    queue_.push_back({pending, program});
+    Requested& requested = requested_[Key(program, batch)];
+    const bool queued = requested.pending != nullptr;
+    if (queued && (requested.compiling || !compile)) return requested.pending;
+    if (!queued) requested.pending = std::make_shared<PendingCode>();
+    requested.compiling = compile;
+    queue_.push_back({requested.pending, program, batch, compile});
     ++unfinished_;
     if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
     wake_.notify_one();
-    return pending;
+    return requested.pending;
 }
 
-std::shared_ptr<const PendingCode> BackgroundCompiler::Find(const Program& program) {
+std::shared_ptr<const PendingCode> BackgroundCompiler::Find(const Program& program,
+                                                            BatchVariable batch) {
     std::lock_guard lock(mutex_);
-    const auto found = requested_.find(Instructions(program));
-    return found == requested_.end() ? nullptr : found->second;
+    const auto found = requested_.find(Key(program, batch));
+    return found == requested_.end() ? nullptr : found->second.pending;
 }
 
 void BackgroundCompiler::Work() {
@@ -62,10 +53,16 @@ void BackgroundCompiler::Work() {
         queue_.pop_front();
         lock.unlock();
         const Program* program = &job.program;
-        if (std::unique_ptr<NumericCode> code = Compile({&program, 1})) {
-            job.pending->code_ = std::move(code);
-            job.pending->function_.store(job.pending->code_->Function(0),
-                                         std::memory_order_release);
+        if (!job.pending->Function()) {
+            const std::span<const BatchVariable> batch(&job.batch, 1);
+            std::unique_ptr<NumericCode> code =
+                job.compile ? Compile({&program, 1}, batch) : LoadCompiled({&program, 1}, batch);
+            if (code) {
+                job.pending->many_ = code->Many(0);
+                job.pending->code_ = std::move(code);
+                job.pending->function_.store(job.pending->code_->Function(0),
+                                             std::memory_order_release);
+            }
         }
         --unfinished_;
         lock.lock();

@@ -23,10 +23,13 @@ class PendingCode {
 public:
     // The machine code once it is ready; nullptr before, and for good when compiling failed.
     NumericFunction Function() const { return function_.load(std::memory_order_acquire); }
+    // Its batch function, ready with it where one was asked for.
+    ManyFunction Many() const { return Function() ? many_ : nullptr; }
 
 private:
     friend class BackgroundCompiler;
     std::unique_ptr<NumericCode> code_;
+    ManyFunction many_ = nullptr; // written before function_
     std::atomic<NumericFunction> function_{nullptr};
 };
 
@@ -38,10 +41,14 @@ public:
     BackgroundCompiler& operator=(const BackgroundCompiler&) = delete;
 
     // The code of the program: queued for compiling (a copy of the program) unless a program of
-    // the same instructions was requested before.
-    std::shared_ptr<const PendingCode> Request(const Program& program);
-    // The code requested before for a program of the same instructions; nullptr if none was.
-    std::shared_ptr<const PendingCode> Find(const Program& program);
+    // the same instructions was requested before. Where it is only to be looked for, it is taken
+    // from the code cache if it is there and not compiled; a later request may compile it.
+    // A batch function over batch is made with it unless that is None.
+    std::shared_ptr<const PendingCode> Request(const Program& program, BatchVariable batch,
+                                               bool compile = true);
+    // The code requested before for a program of the same instructions and batch variable;
+    // nullptr if none was.
+    std::shared_ptr<const PendingCode> Find(const Program& program, BatchVariable batch);
     // Whether a compile is queued or under way.
     bool Busy() const { return unfinished_.load(std::memory_order_relaxed) > 0; }
 
@@ -49,10 +56,16 @@ private:
     struct Job {
         std::shared_ptr<PendingCode> pending;
         Program program;
+        BatchVariable batch;
+        bool compile;
+    };
+    struct Requested {
+        std::shared_ptr<PendingCode> pending;
+        bool compiling = false;
     };
     void Work();
 
-    std::unordered_map<std::string, std::shared_ptr<PendingCode>> requested_; // by instructions
+    std::unordered_map<std::string, Requested> requested_; // by instructions and batch variable
 
     std::mutex mutex_;
     std::condition_variable wake_;

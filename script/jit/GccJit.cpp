@@ -1,358 +1,158 @@
-// Numeric programs compiled with GCC's libgccjit. The stack program is turned into straight-line
-// code: each stack slot becomes the value that was pushed there, each result a local, and after
-// every operation that the evaluator checks the code leaves through one exit that hands the
-// program back to the evaluator.
+// Machine code of numeric programs in shared objects: made by the code builder, kept in the code
+// cache, and loaded with the dynamic loader, which also fills the code's tables of functions.
 #include "script/jit/NumericCode.h"
 
-#include "script/Builtins.h"
-#include "script/Power.h"
-#include "script/VariantOps.h"
-
+#include "script/jit/CodeBuilder.h"
+#include "script/jit/CodeCache.h"
 #include "script/jit/GccJitLibrary.h"
 
-#include <math.h>
+#include <dlfcn.h>
+#include <link.h>
 
+#include <array>
+#include <atomic>
 #include <cstddef>
-#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace vantrel::jit {
 
 namespace {
 
-using Unary = double (*)(double);
-using Binary = double (*)(double, double);
-
-// The C library's functions, called through their addresses: GCC then knows nothing of them and
-// calls exactly the functions that the evaluator calls.
-Unary LibraryFunction(int id) {
-    switch (id) {
-    case builtin::Abs:
-        return ::fabs;
-    case builtin::Atn:
-        return ::atan;
-    case builtin::Cos:
-        return ::cos;
-    case builtin::Exp:
-        return ::exp;
-    case builtin::Fix:
-        return ::trunc;
-    case builtin::Int:
-        return ::floor;
-    case builtin::Log:
-        return ::log;
-    case builtin::Sin:
-        return ::sin;
-    case builtin::Sqr:
-        return ::sqrt;
-    case builtin::Tan:
-        return ::tan;
-    case builtin::Round:
-        return ::nearbyint;
-    default:
-        return nullptr;
-    }
-}
-
-bool CompilableBuiltin(const Instruction& in) {
-    return in.count == 1 && (LibraryFunction(in.index) != nullptr || in.index == builtin::Sgn ||
-                             in.index == builtin::CDbl);
-}
-
-bool CompilableBinary(BinaryOp op) {
-    return op == BinaryOp::Add || op == BinaryOp::Sub || op == BinaryOp::Mul ||
-           op == BinaryOp::Div || op == BinaryOp::Pow;
-}
-
-class CompiledCode final : public NumericCode {
+// A loaded shared object of code.
+class LoadedCode final : public NumericCode {
 public:
-    CompiledCode(const GccJit& library, gcc_jit_result* result,
-                 std::vector<NumericFunction> functions)
-        : g_(library), result_(result), functions_(std::move(functions)) {}
-    ~CompiledCode() override { g_.result_release(result_); }
+    explicit LoadedCode(void* handle) : handle_(handle) {}
+    ~LoadedCode() override { dlclose(handle_); }
     NumericFunction Function(std::size_t program) const override { return functions_[program]; }
+    ManyFunction Many(std::size_t program) const override { return many_[program]; }
 
-private:
-    const GccJit& g_;
-    gcc_jit_result* result_;
+    // The object's data symbol of that name, where it has exactly size bytes.
+    void* Data(const char* name, std::size_t size) const {
+        void* at = dlsym(handle_, name);
+        Dl_info info;
+        void* entry = nullptr;
+        if (!at || !dladdr1(at, &info, &entry, RTLD_DL_SYMENT)) return nullptr;
+        const auto* symbol = static_cast<const ElfW(Sym)*>(entry);
+        if (!symbol || symbol->st_size != size) return nullptr;
+        return at;
+    }
+    void* Code(const std::string& name) const { return dlsym(handle_, name.c_str()); }
     std::vector<NumericFunction> functions_;
-};
-
-std::string FunctionName(std::size_t program) {
-    std::string name = "numeric";
-    name += std::to_string(program);
-    return name;
-}
-
-class Builder {
-public:
-    explicit Builder(const GccJit& library) : g_(library), c_(g_.context_acquire()) {
-        g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
-        g_.context_add_command_line_option(c_, "-ffp-contract=off");
-        // The code calls only through the addresses it holds: linking it without the C
-        // library's start files and libraries saves a third of a compile's time.
-        g_.context_add_driver_option(c_, "-nostdlib");
-        // A program without checks never hands back; a failure is the evaluator's to handle.
-        g_.context_set_bool_allow_unreachable_blocks(c_, 1);
-        g_.context_set_bool_print_errors_to_stderr(c_, 0);
-        double_ = g_.context_get_type(c_, GCC_JIT_TYPE_DOUBLE);
-        int_ = g_.context_get_type(c_, GCC_JIT_TYPE_INT);
-        bool_ = g_.context_get_type(c_, GCC_JIT_TYPE_BOOL);
-        doubles_ = g_.type_get_pointer(g_.type_get_const(double_));
-        storages_ = g_.type_get_pointer(g_.type_get_const(g_.type_get_pointer(double_)));
-        ints_ = g_.type_get_pointer(g_.type_get_const(int_));
-        gcc_jit_type* doubleArgs[2] = {double_, double_};
-        unary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 1, doubleArgs, 0);
-        binary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 2, doubleArgs, 0);
-    }
-    ~Builder() { g_.context_release(c_); }
-    Builder(const Builder&) = delete;
-    Builder& operator=(const Builder&) = delete;
-
-    // Adds the function of one compilable program.
-    void Add(const Program& program, const std::string& name) {
-        gcc_jit_param* params[3] = {
-            g_.context_new_param(c_, nullptr, doubles_, "globals"),
-            g_.context_new_param(c_, nullptr, storages_, "storages"),
-            g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "result")};
-        globals_ = g_.param_as_rvalue(params[0]);
-        storagesParam_ = g_.param_as_rvalue(params[1]);
-        fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, bool_, name.c_str(),
-                                      3, params, 0);
-        block_ = g_.function_new_block(fn_, "entry");
-        handBack_ = g_.function_new_block(fn_, "hand_back");
-        g_.block_end_with_return(handBack_, nullptr, g_.context_zero(c_, bool_));
-        stack_.clear();
-        variables_.clear();
-        for (const Instruction& in : program.code)
-            Emit(in);
-        g_.block_add_assignment(block_, nullptr,
-                                g_.rvalue_dereference(g_.param_as_rvalue(params[2]), nullptr),
-                                stack_.back());
-        g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
-    }
-
-    gcc_jit_result* Compile() { return g_.context_compile(c_); }
+    std::vector<ManyFunction> many_;
 
 private:
-    gcc_jit_rvalue* Number(double value) {
-        return g_.context_new_rvalue_from_double(c_, double_, value);
-    }
-
-    // Keeps a value in a local of its own, so that it is computed once, here.
-    gcc_jit_rvalue* Local(gcc_jit_rvalue* value) {
-        std::string name = "v";
-        name += std::to_string(locals_++);
-        gcc_jit_lvalue* local = g_.function_new_local(fn_, nullptr, double_, name.c_str());
-        g_.block_add_assignment(block_, nullptr, local, value);
-        return g_.lvalue_as_rvalue(local);
-    }
-
-    // Goes on only where the condition holds; otherwise the evaluator runs the program.
-    void Require(gcc_jit_rvalue* condition) {
-        gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
-        g_.block_end_with_conditional(block_, nullptr, condition, next, handBack_);
-        block_ = next;
-    }
-
-    // A finite result: value - value is 0 for every finite value, NaN for the others.
-    gcc_jit_rvalue* Finite(gcc_jit_rvalue* value) {
-        value = Local(value);
-        Require(g_.context_new_comparison(
-            c_, nullptr, GCC_JIT_COMPARISON_EQ,
-            g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_, value, value),
-            Number(0.0)));
-        return value;
-    }
-
-    gcc_jit_rvalue* Compare(gcc_jit_rvalue* a, enum gcc_jit_comparison op, double b) {
-        return g_.context_new_comparison(c_, nullptr, op, a, Number(b));
-    }
-
-    // A variable of the engine: its value, once it has been seen to be a plain number.
-    gcc_jit_rvalue* Variable(int32_t index) {
-        for (const auto& [seen, value] : variables_)
-            if (seen == index) return value;
-        static_assert(sizeof(Variant) % sizeof(double) == 0);
-        const Variant probe;
-        const auto base = reinterpret_cast<const char*>(&probe);
-        const auto typeAt =
-            static_cast<std::size_t>(reinterpret_cast<const char*>(&probe.type) - base);
-        const auto numberAt =
-            static_cast<std::size_t>(reinterpret_cast<const char*>(&probe.number) - base);
-        const auto slot = static_cast<std::size_t>(index) * sizeof(Variant);
-        gcc_jit_rvalue* ints = g_.context_new_cast(c_, nullptr, globals_, ints_);
-        gcc_jit_rvalue* type = g_.lvalue_as_rvalue(g_.context_new_array_access(
-            c_, nullptr, ints,
-            g_.context_new_rvalue_from_long(c_, int_,
-                                            static_cast<long>((slot + typeAt) / sizeof(int)))));
-        Require(g_.context_new_comparison(
-            c_, nullptr, GCC_JIT_COMPARISON_EQ, type,
-            g_.context_new_rvalue_from_int(c_, int_, static_cast<int>(VarType::Number))));
-        gcc_jit_rvalue* value = Local(g_.lvalue_as_rvalue(g_.context_new_array_access(
-            c_, nullptr, globals_,
-            g_.context_new_rvalue_from_long(
-                c_, int_, static_cast<long>((slot + numberAt) / sizeof(double))))));
-        variables_.emplace_back(index, value);
-        return value;
-    }
-
-    // A property's double, read through the storages the code is given.
-    gcc_jit_rvalue* Storage(int32_t index) {
-        gcc_jit_rvalue* pointer = g_.lvalue_as_rvalue(g_.context_new_array_access(
-            c_, nullptr, storagesParam_, g_.context_new_rvalue_from_int(c_, int_, index)));
-        return Local(g_.lvalue_as_rvalue(g_.rvalue_dereference(pointer, nullptr)));
-    }
-
-    gcc_jit_rvalue* Call(Unary function, gcc_jit_rvalue* argument) {
-        gcc_jit_rvalue* pointer =
-            g_.context_new_rvalue_from_ptr(c_, unary_, reinterpret_cast<void*>(function));
-        return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
-    }
-
-    gcc_jit_rvalue* Arithmetic(BinaryOp op, gcc_jit_rvalue* a, gcc_jit_rvalue* b, bool squared) {
-        if (op == BinaryOp::Pow) {
-            // A negative base with a fractional exponent and every overflow give no finite
-            // value, which is where the evaluator raises its errors.
-            if (squared) return Finite(Call(Squared, a));
-            gcc_jit_rvalue* pointer = g_.context_new_rvalue_from_ptr(
-                c_, binary_, reinterpret_cast<void*>(static_cast<Binary>(Power)));
-            gcc_jit_rvalue* args[2] = {a, b};
-            return Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
-        }
-        const auto code = op == BinaryOp::Add   ? GCC_JIT_BINARY_OP_PLUS
-                          : op == BinaryOp::Sub ? GCC_JIT_BINARY_OP_MINUS
-                          : op == BinaryOp::Mul ? GCC_JIT_BINARY_OP_MULT
-                                                : GCC_JIT_BINARY_OP_DIVIDE;
-        // A division by zero gives no finite value either.
-        return Finite(g_.context_new_binary_op(c_, nullptr, code, double_, a, b));
-    }
-
-    gcc_jit_rvalue* BuiltinCall(int id, gcc_jit_rvalue* x) {
-        switch (id) {
-        case builtin::Sgn: {
-            const auto asNumber = [this](gcc_jit_rvalue* condition) {
-                return g_.context_new_cast(
-                    c_, nullptr, g_.context_new_cast(c_, nullptr, condition, int_), double_);
-            };
-            return Local(
-                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_,
-                                         asNumber(Compare(x, GCC_JIT_COMPARISON_GT, 0.0)),
-                                         asNumber(Compare(x, GCC_JIT_COMPARISON_LT, 0.0))));
-        }
-        case builtin::CDbl:
-            return x;
-        case builtin::Log:
-            Require(Compare(x, GCC_JIT_COMPARISON_GT, 0.0));
-            return Call(::log, x);
-        case builtin::Sqr:
-            Require(Compare(x, GCC_JIT_COMPARISON_GE, 0.0));
-            return Call(::sqrt, x);
-        case builtin::Exp:
-        case builtin::Tan:
-            return Finite(Call(LibraryFunction(id), x));
-        default:
-            return Call(LibraryFunction(id), x);
-        }
-    }
-
-    gcc_jit_rvalue* Pop() {
-        gcc_jit_rvalue* top = stack_.back();
-        stack_.pop_back();
-        return top;
-    }
-
-    void Emit(const Instruction& in) {
-        switch (in.code) {
-        case OpCode::PushNumber:
-            stack_.push_back(Number(in.number));
-            break;
-        case OpCode::PushVar:
-            stack_.push_back(Variable(in.index));
-            break;
-        case OpCode::PushStorage:
-            stack_.push_back(Storage(in.index));
-            break;
-        case OpCode::Binary: {
-            gcc_jit_rvalue* right = in.operand == Operand::Stack    ? Pop()
-                                    : in.operand == Operand::Number ? Number(in.number)
-                                    : in.operand == Operand::Var    ? Variable(in.index)
-                                                                    : Storage(in.index);
-            gcc_jit_rvalue* left = Pop();
-            const bool squared = in.operand == Operand::Number && in.number == 2.0;
-            stack_.push_back(Arithmetic(static_cast<BinaryOp>(in.op), left, right, squared));
-            break;
-        }
-        case OpCode::Unary:
-            if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg)
-                stack_.push_back(Local(
-                    g_.context_new_unary_op(c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_, Pop())));
-            break;
-        case OpCode::CallBuiltin:
-            stack_.push_back(BuiltinCall(in.index, Pop()));
-            break;
-        default: // not compilable
-            break;
-        }
-    }
-
-    const GccJit& g_;
-    gcc_jit_context* c_;
-    gcc_jit_type *double_, *int_, *bool_, *doubles_, *storages_, *ints_, *unary_, *binary_;
-    gcc_jit_rvalue* globals_ = nullptr;
-    gcc_jit_rvalue* storagesParam_ = nullptr;
-    gcc_jit_function* fn_ = nullptr;
-    gcc_jit_block* block_ = nullptr;
-    gcc_jit_block* handBack_ = nullptr;
-    std::vector<gcc_jit_rvalue*> stack_;
-    std::vector<std::pair<int32_t, gcc_jit_rvalue*>> variables_;
-    int locals_ = 0;
+    void* handle_;
 };
 
-} // namespace
-
-bool Compilable(const Program& program) {
-    if (!program.numeric || program.code.empty()) return false;
-    for (const Instruction& in : program.code) {
-        switch (in.code) {
-        case OpCode::PushNumber:
-        case OpCode::PushVar:
-        case OpCode::PushStorage:
-        case OpCode::Unary:
-            break;
-        case OpCode::Binary:
-            if (!CompilableBinary(static_cast<BinaryOp>(in.op))) return false;
-            break;
-        case OpCode::CallBuiltin:
-            if (!CompilableBuiltin(in)) return false;
-            break;
-        default:
-            return false;
-        }
+// Fills a table of the loaded code where it does not hold the function yet: the code of a file
+// loaded before shares the table, and may be running.
+template <class Function, std::size_t N>
+bool Fill(const LoadedCode& code, const char* name, const std::array<Function, N>& callees) {
+    auto* table = static_cast<Function*>(code.Data(name, sizeof(Function) * N));
+    if (!table) return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        std::atomic_ref<Function> entry(table[i]);
+        if (entry.load(std::memory_order_relaxed) != callees[i])
+            entry.store(callees[i], std::memory_order_relaxed);
     }
     return true;
 }
 
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs) {
-    const GccJit* library = LoadGccJit();
-    if (!library) return nullptr;
-    Builder builder(*library);
+// The batch variable of each program: none where batches gives none.
+BatchVariable BatchOf(std::span<const BatchVariable> batches, std::size_t program) {
+    return program < batches.size() ? batches[program] : BatchVariable{};
+}
+
+// The code of the programs from the file, where it carries exactly these dependencies.
+std::unique_ptr<NumericCode> Load(const std::string& path, const std::string& dependencies,
+                                  std::span<const Program* const> programs,
+                                  std::span<const BatchVariable> batches) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return nullptr;
+    auto code = std::make_unique<LoadedCode>(handle);
+    const void* key = code->Data("code_key", dependencies.size());
+    if (!key || std::memcmp(key, dependencies.data(), dependencies.size()) != 0 ||
+        !Fill(*code, "unary_callees", UnaryCallees) ||
+        !Fill(*code, "binary_callees", BinaryCallees))
+        return nullptr;
+    code->functions_.assign(programs.size(), nullptr);
+    code->many_.assign(programs.size(), nullptr);
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        if (!Compilable(*programs[i])) continue;
+        code->functions_[i] = reinterpret_cast<NumericFunction>(code->Code(FunctionName(i)));
+        if (!code->functions_[i]) return nullptr;
+        if (BatchOf(batches, i).kind == BatchVariable::None) continue;
+        code->many_[i] = reinterpret_cast<ManyFunction>(code->Code(ManyName(FunctionName(i))));
+        if (!code->many_[i]) return nullptr;
+    }
+    return code;
+}
+
+// What the code of the programs depends on besides the executable; empty where none of them is
+// compilable.
+std::string Key(std::span<const Program* const> programs, std::span<const BatchVariable> batches) {
+    std::string key;
     bool any = false;
-    for (std::size_t i = 0; i < programs.size(); ++i)
-        if (Compilable(*programs[i])) {
-            builder.Add(*programs[i], FunctionName(i));
-            any = true;
-        }
-    if (!any) return nullptr;
-    gcc_jit_result* result = builder.Compile();
-    if (!result) return nullptr;
-    std::vector<NumericFunction> functions(programs.size(), nullptr);
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const bool compilable = Compilable(*programs[i]);
+        const std::string instructions = compilable ? InstructionKey(*programs[i]) : std::string();
+        const BatchVariable batch = BatchOf(batches, i);
+        key += std::to_string(instructions.size()) + ":" + instructions;
+        key += std::to_string(batch.kind) + ":" + std::to_string(batch.index) + ";";
+        any = any || compilable;
+    }
+    return any ? key : std::string();
+}
+
+// Compiles into a file, loads it and hands the file to the cache, or removes it.
+std::unique_ptr<NumericCode> Build(const GccJit& library, std::span<const Program* const> programs,
+                                   std::span<const BatchVariable> batches, const std::string& key,
+                                   const CodeCache& cache, const std::string& path) {
+    CodeBuilder builder(library);
     for (std::size_t i = 0; i < programs.size(); ++i)
         if (Compilable(*programs[i]))
-            functions[i] = reinterpret_cast<NumericFunction>(
-                library->result_get_code(result, FunctionName(i).c_str()));
-    return std::make_unique<CompiledCode>(*library, result, std::move(functions));
+            builder.Add(*programs[i], FunctionName(i), BatchOf(batches, i));
+    builder.Carry(cache.Dependencies(key));
+    std::unique_ptr<NumericCode> code;
+    if (builder.CompileTo(path)) code = Load(path, cache.Dependencies(key), programs, batches);
+    std::error_code error;
+    if (!code || !cache.Keeps() || !cache.Keep(path, key)) std::filesystem::remove(path, error);
+    return code;
+}
+
+} // namespace
+
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs,
+                                          std::span<const BatchVariable> batches,
+                                          const CodeCache& cache) {
+    const std::string key = Key(programs, batches);
+    if (key.empty() || !cache.Keeps()) return nullptr;
+    const std::string path = cache.PathOf(key);
+    auto code = Load(path, cache.Dependencies(key), programs, batches);
+    if (code) CodeCache::Touch(path);
+    return code;
+}
+
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
+                                     std::span<const BatchVariable> batches,
+                                     const CodeCache& cache) {
+    if (auto code = LoadCompiled(programs, batches, cache)) return code;
+    const std::string key = Key(programs, batches);
+    const GccJit* library = key.empty() ? nullptr : LoadGccJit();
+    if (!library) return nullptr;
+    if (cache.Keeps()) return Build(*library, programs, batches, key, cache, cache.TemporaryPath());
+    // Without a cache the file lives in a folder of its own until it is loaded.
+    std::error_code error;
+    std::string folder = (std::filesystem::temp_directory_path(error) / "vantrel-XXXXXX").string();
+    if (error || !mkdtemp(folder.data())) return nullptr;
+    auto code = Build(*library, programs, batches, key, cache, folder + "/code.so");
+    std::filesystem::remove(folder, error);
+    return code;
 }
 
 } // namespace vantrel::jit

@@ -7,7 +7,13 @@ bool Compilable(const Program&) {
     return false;
 }
 
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const>) {
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const>,
+                                     std::span<const BatchVariable>, const CodeCache&) {
+    return nullptr;
+}
+
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const>,
+                                          std::span<const BatchVariable>, const CodeCache&) {
     return nullptr;
 }
 

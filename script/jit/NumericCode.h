@@ -8,9 +8,12 @@
 
 #include "script/Program.h"
 #include "script/Variant.h"
+#include "script/jit/CodeCache.h"
 
+#include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace vantrel::jit {
 
@@ -20,21 +23,48 @@ namespace vantrel::jit {
 // runs the same code.
 using NumericFunction = bool (*)(const Variant* globals, double* const* storages, double* result);
 
+// The variable of a program's batches: a global variable or a property's double; None where the
+// program has no batch function.
+struct BatchVariable {
+    enum Kind : uint8_t { None, Global, Storage } kind = None;
+    int32_t index = 0;
+    bool operator==(const BatchVariable&) const = default;
+};
+
+// The program's values at count points, the batch variable holding values[i] (a plain number) at
+// the i-th and every other name what the environment holds, into results: the number of points
+// done, which stops at the first point where the evaluator must run the program. What does not
+// depend on the batch variable is computed once.
+using ManyFunction = std::size_t (*)(const Variant* globals, double* const* storages,
+                                     const double* values, double* results, std::size_t count);
+
 class NumericCode {
 public:
     virtual ~NumericCode() = default;
     // The function of the program at that place in the compiled list; nullptr for one that was
     // not compilable.
     virtual NumericFunction Function(std::size_t program) const = 0;
+    // Its batch function; nullptr where it has none.
+    virtual ManyFunction Many(std::size_t program) const = 0;
 };
+
+// What the machine code of a program depends on: its instructions.
+std::string InstructionKey(const Program& program);
 
 // Whether machine code can be made for the program on this build: a numeric program of the four
 // operations, ^, negation and the numeric built-in functions, on numbers, variables and
 // plain-double properties (the added object's other members stay with the evaluator).
 bool Compilable(const Program& program);
 
-// Machine code for the compilable ones of the programs, made in one run of the compiler; nullptr
-// when none is compilable or the compiler fails.
-std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs);
+// Machine code for the compilable ones of the programs, made in one run of the compiler, each
+// with a batch function over its batch variable where batches gives one; nullptr when none is
+// compilable or the compiler fails. The code cache is looked in first and keeps what is made.
+std::unique_ptr<NumericCode> Compile(std::span<const Program* const> programs,
+                                     std::span<const BatchVariable> batches = {},
+                                     const CodeCache& cache = CodeCache::ForThisProcess());
+// The machine code that the code cache holds for them; nullptr where it holds none.
+std::unique_ptr<NumericCode> LoadCompiled(std::span<const Program* const> programs,
+                                          std::span<const BatchVariable> batches = {},
+                                          const CodeCache& cache = CodeCache::ForThisProcess());
 
 } // namespace vantrel::jit

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -76,6 +77,7 @@ TEST_F(FastAssignment, MillionsOfRandomDoubles) {
     std::mt19937_64 random(20261207);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::uniform_int_distribution<int> exponent(-330, 310);
+    std::vector<double> seen; // and then rounded all at once
     for (int i = 0; i < 2000000; ++i) {
         double v = 0;
         switch (i % 5) {
@@ -100,7 +102,12 @@ TEST_F(FastAssignment, MillionsOfRandomDoubles) {
         }
         ExpectSame(v);
         if (HasFatalFailure()) return;
+        seen.push_back(v);
     }
+    std::vector<double> many(seen.size());
+    Round15Many(seen, many.data());
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        ASSERT_EQ(Bits(many[i]), Bits(Round15(seen[i]))) << seen[i];
 }
 
 // Every scale, and on either side of each power of ten, where the decimal exponent changes.

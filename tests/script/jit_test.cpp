@@ -7,12 +7,14 @@
 #include "script/Environment.h"
 #include "script/Evaluator.h"
 #include "script/ScriptError.h"
+#include "script/jit/CodeCache.h"
 #include "script/jit/NumericCode.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -42,7 +44,9 @@ protected:
         std::vector<const Program*> list;
         for (const Program& program : programs)
             list.push_back(&program);
-        const auto code = jit::Compile(list);
+        const std::vector<jit::BatchVariable> overX(programs.size(),
+                                                    {jit::BatchVariable::Global, variables[0]});
+        const auto code = jit::Compile(list, overX);
         if (!code) GTEST_SKIP() << "no machine code on this build";
         int compiled = 0;
         for (std::size_t i = 0; i < programs.size(); ++i) {
@@ -68,6 +72,38 @@ protected:
             }
         }
         EXPECT_GT(compiled, static_cast<int>(texts.size()) / 2);
+        for (std::size_t i = 0; i < programs.size(); ++i)
+            if (code->Function(i)) ExpectSameBatches(texts[i], *code, i, valueSets);
+    }
+
+    // The batch function over x, with y, z and a of each set, against the function at each x of
+    // the sets: the same values up to the first point where the function hands back.
+    void ExpectSameBatches(const std::string& text, const jit::NumericCode& code, std::size_t i,
+                           const std::vector<std::vector<Variant>>& valueSets) {
+        const jit::ManyFunction many = code.Many(i);
+        ASSERT_NE(many, nullptr) << text;
+        std::vector<double> xs;
+        for (const auto& values : valueSets)
+            if (values[0].type == VarType::Number) xs.push_back(values[0].number);
+        std::vector<double> results(xs.size());
+        Variant& x = names.globals[static_cast<std::size_t>(variables[0])];
+        for (const auto& values : valueSets) {
+            for (std::size_t k = 1; k < values.size(); ++k)
+                names.globals[static_cast<std::size_t>(variables[k])] = values[k];
+            x = Variant::Str("the batch's own values, not this");
+            const std::size_t done = many(names.globals.data(), names.storages.data(), xs.data(),
+                                          results.data(), xs.size());
+            std::size_t expected = 0;
+            for (; expected < xs.size(); ++expected) {
+                x = Variant::Num(xs[expected]);
+                double value = 0;
+                if (!code.Function(i)(names.globals.data(), names.storages.data(), &value)) break;
+                ASSERT_EQ(std::bit_cast<uint64_t>(value),
+                          std::bit_cast<uint64_t>(results[expected]))
+                    << text << " at x=" << xs[expected];
+            }
+            ASSERT_EQ(done, expected) << text;
+        }
     }
 
     Class1 funcs;
@@ -157,6 +193,53 @@ TEST_F(MachineCode, GeneratedExpressions) {
         valueSets.push_back(Numbers(value(), value(), value(), i % 3 == 0 ? 0.0 : value()));
     }
     ExpectSameRoutes(texts, valueSets);
+}
+
+// Code kept in files is taken again only where it carries the same build and instructions: a
+// file of another build under its name, or a damaged one, is compiled again and replaced. A
+// folder that others may write to is not used: its files would run as code.
+TEST_F(MachineCode, CodeCacheFiles) {
+    namespace fs = std::filesystem;
+    Program program = Compile("Sqr(x)*y^2+Cos(z)", SourceKind::Expression, names);
+    PrepareNumeric(program);
+    const Program* list[] = {&program};
+    for (std::size_t k = 0; k < 3; ++k)
+        names.globals[static_cast<std::size_t>(variables[k])] = Variant::Num(1.5 + k);
+    double expected = 0;
+    ASSERT_TRUE(RunNumeric(program, names, true, expected));
+    const auto same = [&](const std::unique_ptr<jit::NumericCode>& code) {
+        double value = 0;
+        return code && code->Function(0)(names.globals.data(), names.storages.data(), &value) &&
+               std::bit_cast<uint64_t>(value) == std::bit_cast<uint64_t>(expected);
+    };
+    const fs::path folder =
+        fs::temp_directory_path() / testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(folder);
+    const jit::CodeCache ours(folder.string(), "build 1"), theirs(folder.string(), "build 2");
+    EXPECT_EQ(jit::LoadCompiled(list, {}, ours), nullptr);
+    if (!jit::Compile(list, {}, ours)) GTEST_SKIP() << "no machine code on this build";
+    ASSERT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+    const fs::path file = fs::directory_iterator(folder)->path();
+    EXPECT_TRUE(same(jit::LoadCompiled(list, {}, ours)));
+    EXPECT_EQ(jit::LoadCompiled(list, {}, theirs), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, {}, theirs)));
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (entry.path() != file)
+            fs::copy_file(file, entry.path(), fs::copy_options::overwrite_existing);
+    EXPECT_EQ(jit::LoadCompiled(list, {}, theirs), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, {}, theirs)));
+    EXPECT_TRUE(same(jit::LoadCompiled(list, {}, theirs)));
+    fs::resize_file(file, 100);
+    EXPECT_EQ(jit::LoadCompiled(list, {}, ours), nullptr);
+    EXPECT_TRUE(same(jit::Compile(list, {}, ours)));
+    EXPECT_TRUE(same(jit::LoadCompiled(list, {}, ours)));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2);
+    const jit::CodeCache none("", "build 1");
+    EXPECT_FALSE(none.Keeps());
+    fs::permissions(folder, fs::perms::others_write, fs::perm_options::add);
+    EXPECT_FALSE(jit::CodeCache(folder.string(), "build 1").Keeps()) << "others may write there";
+    EXPECT_TRUE(same(jit::Compile(list, {}, none)));
+    fs::remove_all(folder);
 }
 
 } // namespace

@@ -1,0 +1,513 @@
+// Numeric programs turned into machine code with GCC's libgccjit, written as a shared object. The
+// stack program becomes straight-line code: each stack slot becomes the value that was pushed
+// there, each result a local, and after every operation that the evaluator checks the code
+// leaves through one exit that hands the program back to the evaluator. The code holds no address
+// of the process that made it: the functions it calls are in tables that the loader fills.
+#include "script/jit/CodeBuilder.h"
+
+#include "script/Builtins.h"
+#include "script/Power.h"
+#include "script/VariantOps.h"
+
+#include <math.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+namespace vantrel::jit {
+
+const std::array<Unary, 12> UnaryCallees = {::fabs, ::atan, ::cos,  ::exp, ::trunc,     ::floor,
+                                            ::log,  ::sin,  ::sqrt, ::tan, ::nearbyint, Squared};
+const std::array<Binary, 1> BinaryCallees = {static_cast<Binary>(Power)};
+
+namespace {
+
+// The C library's functions, called through the code's tables: GCC then knows nothing of them
+// and the code calls exactly the functions that the evaluator calls.
+Unary LibraryFunction(int id) {
+    switch (id) {
+    case builtin::Abs:
+        return ::fabs;
+    case builtin::Atn:
+        return ::atan;
+    case builtin::Cos:
+        return ::cos;
+    case builtin::Exp:
+        return ::exp;
+    case builtin::Fix:
+        return ::trunc;
+    case builtin::Int:
+        return ::floor;
+    case builtin::Log:
+        return ::log;
+    case builtin::Sin:
+        return ::sin;
+    case builtin::Sqr:
+        return ::sqrt;
+    case builtin::Tan:
+        return ::tan;
+    case builtin::Round:
+        return ::nearbyint;
+    default:
+        return nullptr;
+    }
+}
+
+template <class Function, std::size_t N>
+int PlaceOf(Function f, const std::array<Function, N>& table) {
+    return static_cast<int>(std::find(table.begin(), table.end(), f) - table.begin());
+}
+
+bool CompilableBuiltin(const Instruction& in) {
+    return in.count == 1 && (LibraryFunction(in.index) != nullptr || in.index == builtin::Sgn ||
+                             in.index == builtin::CDbl);
+}
+
+bool CompilableBinary(BinaryOp op) {
+    return op == BinaryOp::Add || op == BinaryOp::Sub || op == BinaryOp::Mul ||
+           op == BinaryOp::Div || op == BinaryOp::Pow;
+}
+
+// A loaded shared object of code.
+
+} // namespace
+
+std::string FunctionName(std::size_t program) {
+    std::string name = "numeric";
+    name += std::to_string(program);
+    return name;
+}
+
+std::string ManyName(const std::string& function) {
+    return function + "_many";
+}
+
+class CodeBuilder::Impl {
+public:
+    explicit Impl(const GccJit& library) : g_(library), c_(g_.context_acquire()) {
+        g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
+        g_.context_add_command_line_option(c_, "-ffp-contract=off");
+        // The code calls only through the addresses it holds: linking it without the C
+        // library's start files and libraries saves a third of a compile's time.
+        g_.context_add_driver_option(c_, "-nostdlib");
+        // A program without checks never hands back; a failure is the evaluator's to handle.
+        g_.context_set_bool_allow_unreachable_blocks(c_, 1);
+        g_.context_set_bool_print_errors_to_stderr(c_, 0);
+        double_ = g_.context_get_type(c_, GCC_JIT_TYPE_DOUBLE);
+        int_ = g_.context_get_type(c_, GCC_JIT_TYPE_INT);
+        bool_ = g_.context_get_type(c_, GCC_JIT_TYPE_BOOL);
+        doubles_ = g_.type_get_pointer(g_.type_get_const(double_));
+        storages_ = g_.type_get_pointer(g_.type_get_const(g_.type_get_pointer(double_)));
+        ints_ = g_.type_get_pointer(g_.type_get_const(int_));
+        gcc_jit_type* doubleArgs[2] = {double_, double_};
+        unary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 1, doubleArgs, 0);
+        binary_ = g_.context_new_function_ptr_type(c_, nullptr, double_, 2, doubleArgs, 0);
+        unaryTable_ = Table(unary_, UnaryCallees.size(), "unary_callees");
+        binaryTable_ = Table(binary_, BinaryCallees.size(), "binary_callees");
+    }
+    ~Impl() { g_.context_release(c_); }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    // Adds the function of one compilable program, and its batch function over batch unless
+    // that is None.
+    void Add(const Program& program, const std::string& name, BatchVariable batch) {
+        gcc_jit_param* params[3] = {
+            g_.context_new_param(c_, nullptr, doubles_, "globals"),
+            g_.context_new_param(c_, nullptr, storages_, "storages"),
+            g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "result")};
+        Begin(params, bool_, name);
+        handBack_ = g_.function_new_block(fn_, "hand_back");
+        g_.block_end_with_return(handBack_, nullptr, g_.context_zero(c_, bool_));
+        for (const Instruction& in : program.code)
+            Emit(in);
+        g_.block_add_assignment(block_, nullptr,
+                                g_.rvalue_dereference(g_.param_as_rvalue(params[2]), nullptr),
+                                stack_.back());
+        g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
+        if (batch.kind != BatchVariable::None) AddMany(program, ManyName(name), batch);
+    }
+
+    // The whole of what the code depends on, for the loader to compare.
+    void Carry(const std::string& dependencies) {
+        gcc_jit_type* bytes = g_.context_new_array_type(
+            c_, nullptr, g_.context_get_type(c_, GCC_JIT_TYPE_UNSIGNED_CHAR),
+            static_cast<int>(dependencies.size()));
+        gcc_jit_lvalue* key =
+            g_.context_new_global(c_, nullptr, GCC_JIT_GLOBAL_EXPORTED, bytes, "code_key");
+        g_.global_set_initializer(key, dependencies.data(), dependencies.size());
+    }
+
+    // The shared object, written to path; false where compiling failed.
+    bool CompileTo(const std::string& path) {
+        g_.context_compile_to_file(c_, GCC_JIT_OUTPUT_KIND_DYNAMIC_LIBRARY, path.c_str());
+        return g_.context_get_first_error(c_) == nullptr;
+    }
+
+private:
+    // Where a batch function's code goes: the blocks before its loop (what does not depend on
+    // the batch variable, computed once) and its loop's body; each with where it hands back.
+    struct Lane {
+        gcc_jit_block* block = nullptr;
+        gcc_jit_block* handBack = nullptr;
+    };
+
+    void Begin(gcc_jit_param** params, gcc_jit_type* result, const std::string& name) {
+        globals_ = g_.param_as_rvalue(params[0]);
+        storagesParam_ = g_.param_as_rvalue(params[1]);
+        fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, result, name.c_str(),
+                                      name.ends_with("_many") ? 5 : 3, params, 0);
+        block_ = g_.function_new_block(fn_, "entry");
+        stack_.clear();
+        depends_.clear();
+        variables_.clear();
+    }
+
+    void AddMany(const Program& program, const std::string& name, BatchVariable batch) {
+        gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
+        gcc_jit_param* params[5] = {
+            g_.context_new_param(c_, nullptr, doubles_, "globals"),
+            g_.context_new_param(c_, nullptr, storages_, "storages"),
+            g_.context_new_param(c_, nullptr, doubles_, "values"),
+            g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "results"),
+            g_.context_new_param(c_, nullptr, size, "count")};
+        Begin(params, size, name);
+        gcc_jit_lvalue* i = g_.function_new_local(fn_, nullptr, size, "i");
+        g_.block_add_assignment(block_, nullptr, i, g_.context_zero(c_, size));
+        gcc_jit_block* head = g_.function_new_block(fn_, "head");
+        gcc_jit_block* body = g_.function_new_block(fn_, "body");
+        gcc_jit_block* none = g_.function_new_block(fn_, "none");
+        gcc_jit_block* stop = g_.function_new_block(fn_, "stop");
+        gcc_jit_block* all = g_.function_new_block(fn_, "all");
+        gcc_jit_rvalue* count = g_.param_as_rvalue(params[4]);
+        g_.block_end_with_return(none, nullptr, g_.context_zero(c_, size));
+        g_.block_end_with_return(stop, nullptr, g_.lvalue_as_rvalue(i));
+        g_.block_end_with_return(all, nullptr, count);
+        g_.block_end_with_conditional(head, nullptr,
+                                      g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_LT,
+                                                                g_.lvalue_as_rvalue(i), count),
+                                      body, all);
+        batch_ = batch;
+        pre_ = {block_, none};
+        block_ = body;
+        handBack_ = stop;
+        point_ = Local(g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, g_.param_as_rvalue(params[2]), g_.lvalue_as_rvalue(i))));
+        for (const Instruction& in : program.code)
+            Emit(in);
+        g_.block_add_assignment(block_, nullptr,
+                                g_.context_new_array_access(c_, nullptr,
+                                                            g_.param_as_rvalue(params[3]),
+                                                            g_.lvalue_as_rvalue(i)),
+                                stack_.back());
+        g_.block_add_assignment_op(block_, nullptr, i, GCC_JIT_BINARY_OP_PLUS,
+                                   g_.context_one(c_, size));
+        g_.block_end_with_jump(block_, nullptr, head);
+        g_.block_end_with_jump(pre_.block, nullptr, head);
+        batch_ = {};
+    }
+
+    bool IsBatchVariable(BatchVariable::Kind kind, int32_t index) const {
+        return batch_.kind == kind && batch_.index == index;
+    }
+
+    // Emits in the blocks before a batch function's loop, where the value computed does not
+    // depend on the batch variable; elsewhere where the code goes on.
+    template <class Emitting> gcc_jit_rvalue* Hoisted(bool hoist, Emitting emit) {
+        if (!hoist || batch_.kind == BatchVariable::None || inPre_) return emit();
+        std::swap(block_, pre_.block);
+        std::swap(handBack_, pre_.handBack);
+        inPre_ = true;
+        gcc_jit_rvalue* value = emit();
+        inPre_ = false;
+        std::swap(block_, pre_.block);
+        std::swap(handBack_, pre_.handBack);
+        return value;
+    }
+
+    gcc_jit_rvalue* Number(double value) {
+        return g_.context_new_rvalue_from_double(c_, double_, value);
+    }
+
+    // Keeps a value in a local of its own, so that it is computed once, here.
+    gcc_jit_rvalue* Local(gcc_jit_rvalue* value) {
+        std::string name = "v";
+        name += std::to_string(locals_++);
+        gcc_jit_lvalue* local = g_.function_new_local(fn_, nullptr, double_, name.c_str());
+        g_.block_add_assignment(block_, nullptr, local, value);
+        return g_.lvalue_as_rvalue(local);
+    }
+
+    // Goes on only where the condition holds; otherwise the evaluator runs the program.
+    void Require(gcc_jit_rvalue* condition) {
+        gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
+        g_.block_end_with_conditional(block_, nullptr, condition, next, handBack_);
+        block_ = next;
+    }
+
+    // A finite result: value - value is 0 for every finite value, NaN for the others.
+    gcc_jit_rvalue* Finite(gcc_jit_rvalue* value) {
+        value = Local(value);
+        Require(g_.context_new_comparison(
+            c_, nullptr, GCC_JIT_COMPARISON_EQ,
+            g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_, value, value),
+            Number(0.0)));
+        return value;
+    }
+
+    gcc_jit_rvalue* Compare(gcc_jit_rvalue* a, enum gcc_jit_comparison op, double b) {
+        return g_.context_new_comparison(c_, nullptr, op, a, Number(b));
+    }
+
+    // A variable of the engine: its value, once it has been seen to be a plain number.
+    gcc_jit_rvalue* Variable(int32_t index) {
+        if (IsBatchVariable(BatchVariable::Global, index)) return point_;
+        return Hoisted(true, [&] { return GlobalVariable(index); });
+    }
+    gcc_jit_rvalue* GlobalVariable(int32_t index) {
+        for (const auto& [seen, value] : variables_)
+            if (seen == index) return value;
+        static_assert(sizeof(Variant) % sizeof(double) == 0);
+        const Variant probe;
+        const auto base = reinterpret_cast<const char*>(&probe);
+        const auto typeAt =
+            static_cast<std::size_t>(reinterpret_cast<const char*>(&probe.type) - base);
+        const auto numberAt =
+            static_cast<std::size_t>(reinterpret_cast<const char*>(&probe.number) - base);
+        const auto slot = static_cast<std::size_t>(index) * sizeof(Variant);
+        gcc_jit_rvalue* ints = g_.context_new_cast(c_, nullptr, globals_, ints_);
+        gcc_jit_rvalue* type = g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, ints,
+            g_.context_new_rvalue_from_long(c_, int_,
+                                            static_cast<long>((slot + typeAt) / sizeof(int)))));
+        Require(g_.context_new_comparison(
+            c_, nullptr, GCC_JIT_COMPARISON_EQ, type,
+            g_.context_new_rvalue_from_int(c_, int_, static_cast<int>(VarType::Number))));
+        gcc_jit_rvalue* value = Local(g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, globals_,
+            g_.context_new_rvalue_from_long(
+                c_, int_, static_cast<long>((slot + numberAt) / sizeof(double))))));
+        variables_.emplace_back(index, value);
+        return value;
+    }
+
+    // A property's double, read through the storages the code is given.
+    gcc_jit_rvalue* Storage(int32_t index) {
+        if (IsBatchVariable(BatchVariable::Storage, index)) return point_;
+        return Hoisted(true, [&] { return PropertyDouble(index); });
+    }
+    gcc_jit_rvalue* PropertyDouble(int32_t index) {
+        gcc_jit_rvalue* pointer = g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, storagesParam_, g_.context_new_rvalue_from_int(c_, int_, index)));
+        return Local(g_.lvalue_as_rvalue(g_.rvalue_dereference(pointer, nullptr)));
+    }
+
+    gcc_jit_lvalue* Table(gcc_jit_type* function, std::size_t size, const char* name) {
+        gcc_jit_type* type =
+            g_.context_new_array_type(c_, nullptr, function, static_cast<int>(size));
+        return g_.context_new_global(c_, nullptr, GCC_JIT_GLOBAL_EXPORTED, type, name);
+    }
+    gcc_jit_rvalue* Entry(gcc_jit_lvalue* table, int place) {
+        return g_.lvalue_as_rvalue(
+            g_.context_new_array_access(c_, nullptr, g_.lvalue_as_rvalue(table),
+                                        g_.context_new_rvalue_from_int(c_, int_, place)));
+    }
+
+    gcc_jit_rvalue* Call(Unary function, gcc_jit_rvalue* argument) {
+        gcc_jit_rvalue* pointer = Entry(unaryTable_, PlaceOf(function, UnaryCallees));
+        return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
+    }
+
+    gcc_jit_rvalue* Arithmetic(BinaryOp op, gcc_jit_rvalue* a, gcc_jit_rvalue* b, bool squared) {
+        if (op == BinaryOp::Pow) {
+            // A negative base with a fractional exponent and every overflow give no finite
+            // value, which is where the evaluator raises its errors.
+            if (squared) return Finite(Call(Squared, a));
+            gcc_jit_rvalue* pointer =
+                Entry(binaryTable_, PlaceOf(static_cast<Binary>(Power), BinaryCallees));
+            gcc_jit_rvalue* args[2] = {a, b};
+            return Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
+        }
+        const auto code = op == BinaryOp::Add   ? GCC_JIT_BINARY_OP_PLUS
+                          : op == BinaryOp::Sub ? GCC_JIT_BINARY_OP_MINUS
+                          : op == BinaryOp::Mul ? GCC_JIT_BINARY_OP_MULT
+                                                : GCC_JIT_BINARY_OP_DIVIDE;
+        // A division by zero gives no finite value either.
+        return Finite(g_.context_new_binary_op(c_, nullptr, code, double_, a, b));
+    }
+
+    gcc_jit_rvalue* BuiltinCall(int id, gcc_jit_rvalue* x) {
+        switch (id) {
+        case builtin::Sgn: {
+            const auto asNumber = [this](gcc_jit_rvalue* condition) {
+                return g_.context_new_cast(
+                    c_, nullptr, g_.context_new_cast(c_, nullptr, condition, int_), double_);
+            };
+            return Local(
+                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_,
+                                         asNumber(Compare(x, GCC_JIT_COMPARISON_GT, 0.0)),
+                                         asNumber(Compare(x, GCC_JIT_COMPARISON_LT, 0.0))));
+        }
+        case builtin::CDbl:
+            return x;
+        case builtin::Log:
+            Require(Compare(x, GCC_JIT_COMPARISON_GT, 0.0));
+            return Call(::log, x);
+        case builtin::Sqr:
+            Require(Compare(x, GCC_JIT_COMPARISON_GE, 0.0));
+            return Call(::sqrt, x);
+        case builtin::Exp:
+        case builtin::Tan:
+            return Finite(Call(LibraryFunction(id), x));
+        default:
+            return Call(LibraryFunction(id), x);
+        }
+    }
+
+    gcc_jit_rvalue* Pop() {
+        gcc_jit_rvalue* top = stack_.back();
+        stack_.pop_back();
+        return top;
+    }
+
+    // Whether the instruction's value depends on the batch variable, with the stack of those of
+    // the values below it.
+    bool DependsOnBatch(const Instruction& in) {
+        const auto top = [this] {
+            const bool depends = depends_.back();
+            depends_.pop_back();
+            return depends;
+        };
+        const auto read = [this](Operand operand, int32_t index) {
+            return operand == Operand::Var       ? IsBatchVariable(BatchVariable::Global, index)
+                   : operand == Operand::Storage ? IsBatchVariable(BatchVariable::Storage, index)
+                                                 : false;
+        };
+        bool depends = false;
+        switch (in.code) {
+        case OpCode::PushVar:
+            depends = read(Operand::Var, in.index);
+            break;
+        case OpCode::PushStorage:
+            depends = read(Operand::Storage, in.index);
+            break;
+        case OpCode::Binary:
+            depends = in.operand == Operand::Stack ? top() : read(in.operand, in.index);
+            depends = top() || depends;
+            break;
+        case OpCode::Unary:
+        case OpCode::CallBuiltin:
+            depends = top();
+            break;
+        default:
+            break;
+        }
+        depends_.push_back(depends);
+        return depends;
+    }
+
+    void Emit(const Instruction& in) {
+        const bool hoist = !DependsOnBatch(in);
+        Hoisted(hoist, [&]() -> gcc_jit_rvalue* {
+            EmitHere(in);
+            return nullptr;
+        });
+    }
+
+    void EmitHere(const Instruction& in) {
+        switch (in.code) {
+        case OpCode::PushNumber:
+            stack_.push_back(Number(in.number));
+            break;
+        case OpCode::PushVar:
+            stack_.push_back(Variable(in.index));
+            break;
+        case OpCode::PushStorage:
+            stack_.push_back(Storage(in.index));
+            break;
+        case OpCode::Binary: {
+            gcc_jit_rvalue* right = in.operand == Operand::Stack    ? Pop()
+                                    : in.operand == Operand::Number ? Number(in.number)
+                                    : in.operand == Operand::Var    ? Variable(in.index)
+                                                                    : Storage(in.index);
+            gcc_jit_rvalue* left = Pop();
+            const bool squared = in.operand == Operand::Number && in.number == 2.0;
+            stack_.push_back(Arithmetic(static_cast<BinaryOp>(in.op), left, right, squared));
+            break;
+        }
+        case OpCode::Unary:
+            if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg)
+                stack_.push_back(Local(
+                    g_.context_new_unary_op(c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_, Pop())));
+            break;
+        case OpCode::CallBuiltin:
+            stack_.push_back(BuiltinCall(in.index, Pop()));
+            break;
+        default: // not compilable
+            break;
+        }
+    }
+
+    const GccJit& g_;
+    gcc_jit_context* c_;
+    gcc_jit_type *double_, *int_, *bool_, *doubles_, *storages_, *ints_, *unary_, *binary_;
+    gcc_jit_lvalue *unaryTable_, *binaryTable_;
+    gcc_jit_rvalue* globals_ = nullptr;
+    gcc_jit_rvalue* storagesParam_ = nullptr;
+    gcc_jit_function* fn_ = nullptr;
+    gcc_jit_block* block_ = nullptr;
+    gcc_jit_block* handBack_ = nullptr;
+    std::vector<gcc_jit_rvalue*> stack_;
+    std::vector<std::pair<int32_t, gcc_jit_rvalue*>> variables_;
+    std::vector<bool> depends_;
+    int locals_ = 0;
+    // The batch function being built: its batch variable, the value it holds at the point, the
+    // blocks before the loop and whether the code goes there now.
+    BatchVariable batch_;
+    gcc_jit_rvalue* point_ = nullptr;
+    Lane pre_;
+    bool inPre_ = false;
+};
+
+CodeBuilder::CodeBuilder(const GccJit& library) : impl_(std::make_unique<Impl>(library)) {}
+CodeBuilder::~CodeBuilder() = default;
+
+void CodeBuilder::Add(const Program& program, const std::string& name, BatchVariable batch) {
+    impl_->Add(program, name, batch);
+}
+
+void CodeBuilder::Carry(const std::string& dependencies) {
+    impl_->Carry(dependencies);
+}
+
+bool CodeBuilder::CompileTo(const std::string& path) {
+    return impl_->CompileTo(path);
+}
+
+bool Compilable(const Program& program) {
+    if (!program.numeric || program.code.empty()) return false;
+    for (const Instruction& in : program.code) {
+        switch (in.code) {
+        case OpCode::PushNumber:
+        case OpCode::PushVar:
+        case OpCode::PushStorage:
+        case OpCode::Unary:
+            break;
+        case OpCode::Binary:
+            if (!CompilableBinary(static_cast<BinaryOp>(in.op))) return false;
+            break;
+        case OpCode::CallBuiltin:
+            if (!CompilableBuiltin(in)) return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace vantrel::jit
