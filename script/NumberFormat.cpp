@@ -98,11 +98,14 @@ namespace {
             --shift;
             continue;
         }
-        const auto truncated = static_cast<int64_t>(product); // below 10^15: exact
-        double whole = static_cast<double>(truncated);
-        const double fraction = product - whole; // exact: product < 2^50
-        const bool odd = (truncated & 1) != 0;
-        if (fraction > 0.5 || (fraction == 0.5 && (error > 0 || (error == 0 && odd)))) whole += 1.0;
+        // product < 10^15 < 2^50: adding 2^52 rounds it to a whole number, half to even, and
+        // subtracting it again is exact. Elsewhere than halfway, product and the exact value
+        // round alike: halfway values are doubles, and product is the double nearest the exact
+        // value, so none lies between them. Halfway, the error decides.
+        double whole = (product + 0x1p52) - 0x1p52;
+        const double beyond = product - whole; // exact
+        if ((beyond == 0.5 || beyond == -0.5) && error != 0)
+            whole = error > 0 ? product + 0.5 : product - 0.5;
         const double rounded = shift >= 0 ? whole / power : whole * power;
         return std::copysign(rounded, value);
     }

@@ -110,13 +110,20 @@ TEST_F(FastAssignment, MillionsOfRandomDoubles) {
         ASSERT_EQ(Bits(many[i]), Bits(Round15(seen[i]))) << seen[i];
 }
 
-// Every scale, and on either side of each power of ten, where the decimal exponent changes.
+// Every scale, on either side of each power of ten, where the decimal exponent changes, and
+// halfway between two 15-digit numbers, where the scaled value's rounding error decides.
 TEST(Round15, MatchesTheTextForEveryScale) {
+    const auto read = [](const char* digits, int e) {
+        const std::string text = std::string(digits) + "E" + std::to_string(e);
+        return std::strtod(text.c_str(), nullptr);
+    };
     for (int e = -320; e <= 308; ++e) {
-        const double power = std::strtod(("1E" + std::to_string(e)).c_str(), nullptr);
+        const double power = read("1", e);
         for (const double v : {1.23456789012345678 * std::pow(10.0, e), power,
                                std::nextafter(power, 0.0), std::nextafter(power, HUGE_VAL),
-                               power * 0.99999999999999994, power * 0.9999999999999995}) {
+                               power * 0.99999999999999994, power * 0.9999999999999995,
+                               read("1.234567890123455", e), read("1.234567890123465", e),
+                               read("9.999999999999995", e), read("1.000000000000005", e)}) {
             if (!std::isfinite(v) || v == 0) continue;
             const std::string t = FormatNumber15(v);
             EXPECT_EQ(Bits(Round15(v)), Bits(std::strtod(t.c_str(), nullptr))) << t;
