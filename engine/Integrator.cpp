@@ -25,6 +25,11 @@ constexpr auto MinAheadWork = 250us;
 constexpr std::size_t TimedPoints = 2;
 // Points claimed at a time, so that cheap points do not meet at the pool's lock one by one.
 constexpr auto ClaimWork = 20us;
+// A level whose batches cost far less than the pool's start (a reading of the clock costs some
+// tens of nanoseconds, as much as a point of the box) has only every so many of its batches
+// timed: enough to notice that its points have become costlier.
+constexpr int64_t FarTooSmall = 8;
+constexpr int UntimedBatches = 15;
 
 // The added functions' error record before a point computed ahead: a point that leaves it so
 // has not touched it.
@@ -194,8 +199,13 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
         return;
     }
     const Clock::duration cost = batch.pointCost;
-    if (cost > Clock::duration::zero() &&
-        cost * static_cast<int64_t>(points.size()) >= minAheadWork_ && !CompileTakesACore())
+    const auto work = cost * static_cast<int64_t>(points.size());
+    batch.untimed = false;
+    if (cost > Clock::duration::zero() && work * FarTooSmall < minAheadWork_) {
+        batch.untimed = batch.untimedLeft > 0;
+        batch.untimedLeft = batch.untimed ? batch.untimedLeft - 1 : UntimedBatches;
+    }
+    if (cost > Clock::duration::zero() && work >= minAheadWork_ && !CompileTakesACore())
         Launch(level, 0);
 }
 
@@ -286,6 +296,7 @@ bool Integrator::TakeComputed(int level, double x, double& value) {
         return false;
     const std::size_t index = batch.next++;
     if (!batch.elsewhere) { // else computed whole before the batch's first visit
+        if (batch.untimed) return false;
         if (!batch.launched && index > TimedPoints && !batch.deferred) return false;
         if (index <= TimedPoints) {
             // The level's cost of a point: the costlier of a batch's first points computed here,

@@ -107,6 +107,8 @@ private:
         bool elsewhere = false;      // computed whole by the AheadComputer, before any visit
         bool deferred = false;       // worth the pool, but held back while code compiles
         Clock::duration pointCost{}; // of a point of the level; zero while unknown
+        bool untimed = false;        // far too small for the pool: its points are not timed
+        int untimedLeft = 0;         // batches to go untimed before one is timed again
     };
 
     enum class Outcome { Done, Failed, Cancelled };
