@@ -17,9 +17,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Waking the pool's threads, and preparing them for a computation's first batch, costs some tens
-// of microseconds.
+// Waking the pool's threads costs some tens of microseconds; starting them and preparing their
+// engines, before the pool's first batch, some hundreds on a virtual machine: a first batch must
+// promise that much more work.
 constexpr auto MinAheadWork = 250us;
+constexpr int64_t FirstBatchFactor = 4;
 // Points at the start of a batch that are timed: the first point of a level may be far cheaper
 // than the rest (the vertex of a simplex).
 constexpr std::size_t TimedPoints = 2;
@@ -205,8 +207,12 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
         batch.untimed = batch.untimedLeft > 0;
         batch.untimedLeft = batch.untimed ? batch.untimedLeft - 1 : UntimedBatches;
     }
-    if (cost > Clock::duration::zero() && work >= minAheadWork_ && !CompileTakesACore())
+    if (cost > Clock::duration::zero() && work >= LaunchWork() && !CompileTakesACore())
         Launch(level, 0);
+}
+
+Integrator::Clock::duration Integrator::LaunchWork() const {
+    return pool_ ? minAheadWork_ : minAheadWork_ * FirstBatchFactor;
 }
 
 // While machine code is being compiled and every core has a thread of the computation, the
@@ -314,7 +320,7 @@ bool Integrator::TakeComputed(int level, double x, double& value) {
         if (!batch.launched) {
             const auto rest = static_cast<int64_t>(batch.points.size() - index);
             batch.timedHere = true;
-            if (index == 0 || batch.pointCost * rest < minAheadWork_) return false;
+            if (index == 0 || batch.pointCost * rest < LaunchWork()) return false;
             batch.deferred = CompileTakesACore();
             if (batch.deferred) return false;
             Launch(level, index);

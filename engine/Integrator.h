@@ -121,6 +121,8 @@ private:
                    AheadValue& value, double* writes);
     bool TakeComputed(int level, double x, double& value);
     bool CompileTakesACore() const;
+    // The least work of a batch that goes to the pool.
+    Clock::duration LaunchWork() const;
     void CloseBatches();
     void PrepareWorkers(int count);
     void Fail(Reporter& reporter, int32_t number, const std::string& source,
