@@ -330,9 +330,11 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
     double* const* const storages = names_.storages.data();
     std::size_t done = 0;
     double* const slot = StorePlainly(bound, values[0]);
-    if (runs.batch == BatchBinding(variable) && runs.code->Many()) {
+    const jit::ManyFunction many =
+        runs.batch == BatchBinding(variable) ? runs.code->Many() : nullptr;
+    if (many) {
         // The batch function keeps the variable to itself and leaves the slot as it found it.
-        done = runs.code->Many()(globals, storages, values, values, count);
+        done = many(globals, storages, values, values, count);
         *slot = Round15(xs[std::min(done, count - 1)]);
     } else {
         for (; done < count; ++done) {
