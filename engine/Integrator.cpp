@@ -37,6 +37,13 @@ constexpr int UntimedBatches = 15;
 // has not touched it.
 constexpr int32_t UntouchedIerr = std::numeric_limits<int32_t>::min();
 
+// The C library reads the count from a file each time: once is enough, as it is asked for at
+// every batch.
+int Cores() {
+    static const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return cores;
+}
+
 } // namespace
 
 // One pool thread's own copy of the problem, engine and added functions.
@@ -52,9 +59,7 @@ struct Integrator::Worker {
 
 Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr)
     : d_(dim), engine_(engine), reporter_(reporter), ierr_(ierr),
-      main_(dim, engine, dim.Funcs(), progress_),
-      threads_(static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
-      minAheadWork_(MinAheadWork) {}
+      main_(dim, engine, dim.Funcs(), progress_), threads_(Cores()), minAheadWork_(MinAheadWork) {}
 
 Integrator::~Integrator() = default;
 
@@ -219,8 +224,7 @@ Integrator::Clock::duration Integrator::LaunchWork() const {
 // compile takes a core from them and the evaluator runs at half the code's speed until it is
 // done: the pool's threads wait for it, so that it is done sooner.
 bool Integrator::CompileTakesACore() const {
-    return threads_ >= static_cast<int>(std::thread::hardware_concurrency()) &&
-           engine_.CompilingMachineCode();
+    return threads_ >= Cores() && engine_.CompilingMachineCode();
 }
 
 void Integrator::ComputeElsewhere(int level) {
