@@ -1,8 +1,9 @@
 // Numeric programs turned into machine code with GCC's libgccjit, written as a shared object. The
 // stack program becomes straight-line code: each stack slot becomes the value that was pushed
-// there, each result a local, and after every operation that the evaluator checks the code
-// leaves through one exit that hands the program back to the evaluator. The code holds no address
-// of the process that made it: the functions it calls are in tables that the loader fills.
+// there, each result a local, and where an operation that the evaluator checks gives no finite
+// value the code leaves through one exit that hands the program back to the evaluator. The code
+// holds no address of the process that made it: the functions it calls are in tables that the
+// loader fills.
 #include "script/jit/CodeBuilder.h"
 
 #include "script/Builtins.h"
@@ -127,7 +128,7 @@ public:
             Emit(in);
         g_.block_add_assignment(block_, nullptr,
                                 g_.rvalue_dereference(g_.param_as_rvalue(params[2]), nullptr),
-                                stack_.back());
+                                Checked(stack_.back()));
         g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
         if (batch.kind != BatchVariable::None) AddMany(program, ManyName(name), batch);
     }
@@ -154,6 +155,16 @@ private:
     struct Lane {
         gcc_jit_block* block = nullptr;
         gcc_jit_block* handBack = nullptr;
+    };
+
+    // A value of the stack. What a chain of +, - and * (and negations) gives is checked once,
+    // where the chain's value is used otherwise: each of these operations gives no finite value
+    // where an operand is not finite, so the chain's value is finite exactly where every step of
+    // it was, and the evaluator raises its error at the first step that was not.
+    struct Value {
+        gcc_jit_rvalue* rvalue = nullptr;
+        bool unchecked = false;
+        bool hoisted = false; // computed before a batch function's loop
     };
 
     void Begin(gcc_jit_param** params, gcc_jit_type* result, const std::string& name) {
@@ -203,7 +214,7 @@ private:
                                 g_.context_new_array_access(c_, nullptr,
                                                             g_.param_as_rvalue(params[3]),
                                                             g_.lvalue_as_rvalue(i)),
-                                stack_.back());
+                                Checked(stack_.back()));
         g_.block_add_assignment_op(block_, nullptr, i, GCC_JIT_BINARY_OP_PLUS,
                                    g_.context_one(c_, size));
         g_.block_end_with_jump(block_, nullptr, head);
@@ -249,15 +260,35 @@ private:
         block_ = next;
     }
 
-    // A finite result: value - value is 0 for every finite value, NaN for the others.
-    gcc_jit_rvalue* Finite(gcc_jit_rvalue* value) {
-        value = Local(value);
+    // Goes on only where the value is finite: value - value is 0 for every finite value, NaN for
+    // the others.
+    void RequireFinite(gcc_jit_rvalue* value) {
         Require(g_.context_new_comparison(
             c_, nullptr, GCC_JIT_COMPARISON_EQ,
             g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_, value, value),
             Number(0.0)));
+    }
+    gcc_jit_rvalue* Finite(gcc_jit_rvalue* value) {
+        value = Local(value);
+        RequireFinite(value);
         return value;
     }
+    // The value, checked where it was computed if it is a chain's.
+    gcc_jit_rvalue* Checked(const Value& value) {
+        if (value.unchecked)
+            Hoisted(value.hoisted, [&]() -> gcc_jit_rvalue* {
+                RequireFinite(value.rvalue);
+                return nullptr;
+            });
+        return value.rvalue;
+    }
+    // An operand of a chain: one computed before a batch function's loop is checked there, not
+    // at every point.
+    Value ChainOperand(const Value& value) {
+        if (value.hoisted && !inPre_) return {Checked(value), false, true};
+        return value;
+    }
+    Value Here(gcc_jit_rvalue* value, bool unchecked = false) { return {value, unchecked, inPre_}; }
 
     gcc_jit_rvalue* Compare(gcc_jit_rvalue* a, enum gcc_jit_comparison op, double b) {
         return g_.context_new_comparison(c_, nullptr, op, a, Number(b));
@@ -322,22 +353,26 @@ private:
         return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
     }
 
-    gcc_jit_rvalue* Arithmetic(BinaryOp op, gcc_jit_rvalue* a, gcc_jit_rvalue* b, bool squared) {
+    Value Arithmetic(BinaryOp op, const Value& a, const Value& b, bool squared) {
         if (op == BinaryOp::Pow) {
             // A negative base with a fractional exponent and every overflow give no finite
             // value, which is where the evaluator raises its errors.
-            if (squared) return Finite(Call(Squared, a));
+            if (squared) return Here(Finite(Call(Squared, Checked(a))));
             gcc_jit_rvalue* pointer =
                 Entry(binaryTable_, PlaceOf(static_cast<Binary>(Power), BinaryCallees));
-            gcc_jit_rvalue* args[2] = {a, b};
-            return Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args));
+            gcc_jit_rvalue* args[2] = {Checked(a), Checked(b)};
+            return Here(Finite(g_.context_new_call_through_ptr(c_, nullptr, pointer, 2, args)));
         }
+        if (op == BinaryOp::Div) // a division by zero gives no finite value either
+            return Here(Finite(g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_DIVIDE,
+                                                        double_, Checked(a), Checked(b))));
         const auto code = op == BinaryOp::Add   ? GCC_JIT_BINARY_OP_PLUS
                           : op == BinaryOp::Sub ? GCC_JIT_BINARY_OP_MINUS
-                          : op == BinaryOp::Mul ? GCC_JIT_BINARY_OP_MULT
-                                                : GCC_JIT_BINARY_OP_DIVIDE;
-        // A division by zero gives no finite value either.
-        return Finite(g_.context_new_binary_op(c_, nullptr, code, double_, a, b));
+                                                : GCC_JIT_BINARY_OP_MULT;
+        const Value left = ChainOperand(a), right = ChainOperand(b);
+        return Here(
+            Local(g_.context_new_binary_op(c_, nullptr, code, double_, left.rvalue, right.rvalue)),
+            true);
     }
 
     gcc_jit_rvalue* BuiltinCall(int id, gcc_jit_rvalue* x) {
@@ -368,8 +403,8 @@ private:
         }
     }
 
-    gcc_jit_rvalue* Pop() {
-        gcc_jit_rvalue* top = stack_.back();
+    Value Pop() {
+        const Value top = stack_.back();
         stack_.pop_back();
         return top;
     }
@@ -421,31 +456,35 @@ private:
     void EmitHere(const Instruction& in) {
         switch (in.code) {
         case OpCode::PushNumber:
-            stack_.push_back(Number(in.number));
+            stack_.push_back(Here(Number(in.number)));
             break;
         case OpCode::PushVar:
-            stack_.push_back(Variable(in.index));
+            stack_.push_back(Here(Variable(in.index)));
             break;
         case OpCode::PushStorage:
-            stack_.push_back(Storage(in.index));
+            stack_.push_back(Here(Storage(in.index)));
             break;
         case OpCode::Binary: {
-            gcc_jit_rvalue* right = in.operand == Operand::Stack    ? Pop()
-                                    : in.operand == Operand::Number ? Number(in.number)
-                                    : in.operand == Operand::Var    ? Variable(in.index)
-                                                                    : Storage(in.index);
-            gcc_jit_rvalue* left = Pop();
+            const Value right = in.operand == Operand::Stack    ? Pop()
+                                : in.operand == Operand::Number ? Here(Number(in.number))
+                                : in.operand == Operand::Var    ? Here(Variable(in.index))
+                                                                : Here(Storage(in.index));
+            const Value left = Pop();
             const bool squared = in.operand == Operand::Number && in.number == 2.0;
             stack_.push_back(Arithmetic(static_cast<BinaryOp>(in.op), left, right, squared));
             break;
         }
         case OpCode::Unary:
-            if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg)
-                stack_.push_back(Local(
-                    g_.context_new_unary_op(c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_, Pop())));
+            if (static_cast<UnaryOp>(in.op) == UnaryOp::Neg) {
+                const Value operand = ChainOperand(Pop());
+                stack_.push_back(
+                    Here(Local(g_.context_new_unary_op(c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_,
+                                                       operand.rvalue)),
+                         operand.unchecked));
+            }
             break;
         case OpCode::CallBuiltin:
-            stack_.push_back(BuiltinCall(in.index, Pop()));
+            stack_.push_back(Here(BuiltinCall(in.index, Checked(Pop()))));
             break;
         default: // not compilable
             break;
@@ -461,7 +500,7 @@ private:
     gcc_jit_function* fn_ = nullptr;
     gcc_jit_block* block_ = nullptr;
     gcc_jit_block* handBack_ = nullptr;
-    std::vector<gcc_jit_rvalue*> stack_;
+    std::vector<Value> stack_;
     std::vector<std::pair<int32_t, gcc_jit_rvalue*>> variables_;
     std::vector<bool> depends_;
     int locals_ = 0;

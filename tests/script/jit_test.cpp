@@ -122,6 +122,9 @@ TEST_F(MachineCode, LanguageCasesAndErrors) {
         "Sgn(-x)", "Sqr(x-1)", "Tan(x)", "Round(x*2.5)", "CDbl(x)", "x/y", "x/(y-y)", "0/(x-x)",
         "(x-2)^0.5", "(-x)^(1/3)", "x^1000", "1E308*x*10", "-x", "+x", "pi*x", "e^x", "x-0",
         "Sgn(0*-1)", "1/((1/(a*a)+(x-y)^2)*(1/(z*z)+(y-z)^2))",
+        // a sum or product that overflows on the way, then used where no overflow shows
+        "1/(1E308*x*10)", "x/(y*1E308*10-1)", "Exp(-(1E308*x*10))", "Atn(y+1E308*y*10)",
+        "(1E308*x*10)^0", "Sgn(-(1E308*x)*10)", "x-1/(y*y*1E308)",
         // stay with the evaluator
         "x Mod 2", "CInt(x)", "Round(x, 2)", "Asin(x)", "x & y", "x = y"};
     std::vector<std::vector<Variant>> valueSets = {
