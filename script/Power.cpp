@@ -50,4 +50,8 @@ double Squared(double base) {
     return OnThisProcessor<Square>(base);
 }
 
+SquaredFunction SquaredOnThisProcessor() {
+    return HasFmaInstruction() ? WithFma<Square> : WithoutFma<Square>;
+}
+
 } // namespace vantrel

@@ -7,6 +7,9 @@ namespace vantrel {
 
 // pow(base, 2), to the bit, mostly without calling pow.
 double Squared(double base);
+// Squared's build for this processor, for code that calls it through its address.
+using SquaredFunction = double (*)(double);
+SquaredFunction SquaredOnThisProcessor();
 
 // pow(base, exponent), to the bit.
 inline double Power(double base, double exponent) {

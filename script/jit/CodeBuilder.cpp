@@ -21,8 +21,9 @@
 
 namespace vantrel::jit {
 
-const std::array<Unary, 12> UnaryCallees = {::fabs, ::atan, ::cos,  ::exp, ::trunc,     ::floor,
-                                            ::log,  ::sin,  ::sqrt, ::tan, ::nearbyint, Squared};
+const std::array<Unary, 12> UnaryCallees = {
+    ::fabs, ::atan, ::cos,  ::exp, ::trunc,     ::floor,
+    ::log,  ::sin,  ::sqrt, ::tan, ::nearbyint, SquaredOnThisProcessor()};
 const std::array<Binary, 1> BinaryCallees = {static_cast<Binary>(Power)};
 
 namespace {
@@ -157,10 +158,10 @@ private:
         gcc_jit_block* handBack = nullptr;
     };
 
-    // A value of the stack. What a chain of +, - and * (and negations) gives is checked once,
-    // where the chain's value is used otherwise: each of these operations gives no finite value
-    // where an operand is not finite, so the chain's value is finite exactly where every step of
-    // it was, and the evaluator raises its error at the first step that was not.
+    // A value of the stack. What a chain of +, -, * and squares (and negations) gives is checked
+    // once, where the chain's value is used otherwise: each of these operations gives no finite
+    // value where an operand is not finite, so the chain's value is finite exactly where every
+    // step of it was, and the evaluator raises its error at the first step that was not.
     struct Value {
         gcc_jit_rvalue* rvalue = nullptr;
         bool unchecked = false;
@@ -355,9 +356,9 @@ private:
 
     Value Arithmetic(BinaryOp op, const Value& a, const Value& b, bool squared) {
         if (op == BinaryOp::Pow) {
+            if (squared) return Here(Call(UnaryCallees.back(), ChainOperand(a).rvalue), true);
             // A negative base with a fractional exponent and every overflow give no finite
             // value, which is where the evaluator raises its errors.
-            if (squared) return Here(Finite(Call(Squared, Checked(a))));
             gcc_jit_rvalue* pointer =
                 Entry(binaryTable_, PlaceOf(static_cast<Binary>(Power), BinaryCallees));
             gcc_jit_rvalue* args[2] = {Checked(a), Checked(b)};

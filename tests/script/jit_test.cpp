@@ -124,7 +124,8 @@ TEST_F(MachineCode, LanguageCasesAndErrors) {
         "Sgn(0*-1)", "1/((1/(a*a)+(x-y)^2)*(1/(z*z)+(y-z)^2))",
         // a sum or product that overflows on the way, then used where no overflow shows
         "1/(1E308*x*10)", "x/(y*1E308*10-1)", "Exp(-(1E308*x*10))", "Atn(y+1E308*y*10)",
-        "(1E308*x*10)^0", "Sgn(-(1E308*x)*10)", "x-1/(y*y*1E308)",
+        "(1E308*x*10)^0", "Sgn(-(1E308*x)*10)", "x-1/(y*y*1E308)", "1/(x*1E200)^2",
+        "Atn((y*1E300)^2-x)",
         // stay with the evaluator
         "x Mod 2", "CInt(x)", "Round(x, 2)", "Asin(x)", "x & y", "x = y"};
     std::vector<std::vector<Variant>> valueSets = {
