@@ -8,6 +8,10 @@ namespace vantrel {
 namespace {
 
 constexpr std::chrono::microseconds WatchTime{100};
+// A claim takes at least this share of each thread's part of the unclaimed points: few claims
+// (each takes the lock) while many points are left, small ones towards the batch's end, where
+// the threads must finish together.
+constexpr std::size_t ClaimShare = 4;
 
 } // namespace
 
@@ -55,7 +59,7 @@ bool PointPool::Take(int slot, std::size_t index) {
     if (s.done[index].load(std::memory_order_acquire)) return false;
     std::unique_lock lock(mutex_);
     if (index < s.back) { // unclaimed: the caller claims a grain from here
-        s.callerEnd = std::min(s.back, index + s.grain);
+        s.callerEnd = std::min(s.back, index + Claim(s));
         s.front = s.callerEnd;
         return true;
     }
@@ -72,6 +76,11 @@ void PointPool::Close(int slot) {
     finished_.wait(lock, [&] { return s.running == 0; });
     s.open = false;
     s.task = nullptr;
+}
+
+std::size_t PointPool::Claim(const Slot& s) const {
+    return std::max(s.grain,
+                    (s.back - s.front) / (ClaimShare * static_cast<std::size_t>(Threads())));
 }
 
 // A pool thread leaves the last unclaimed point of a batch to the caller, which computes it with
@@ -114,7 +123,7 @@ void PointPool::Work(int worker) {
         }
         watched = false;
         const std::size_t end = s->back;
-        const std::size_t begin = end - std::min(s->grain, end - s->front - 1);
+        const std::size_t begin = end - std::min(Claim(*s), end - s->front - 1);
         s->back = begin;
         ++s->running;
         const Task& task = s->task;

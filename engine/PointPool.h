@@ -31,7 +31,7 @@ public:
     // must not throw.
     using Task = std::function<void(std::size_t index, int worker)>;
     // Opens the slot's batch of the points first to count - 1; grain is how many points one
-    // thread claims at a time. The slot must be closed.
+    // thread claims at a time at least. The slot must be closed.
     void Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task);
     // For the caller, in order of index from first on: true when the caller computes the point
     // itself, false when a pool thread has computed it (waiting for it to finish).
@@ -55,6 +55,8 @@ private:
     // Watches for a moment, the lock released, whether a batch is opened.
     void WatchForOpen(std::unique_lock<std::mutex>& lock);
     Slot* Highest();
+    // How many of the slot's unclaimed points a thread claims at once.
+    std::size_t Claim(const Slot& s) const;
 
     std::vector<Slot> slots_;
     std::vector<std::thread> threads_;
