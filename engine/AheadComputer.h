@@ -5,18 +5,32 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
 
 class Integrator;
 
-// The value of a level at one point, computed ahead.
+// The value of a level at one point, computed ahead. AheadValue{} is a failed point; a plain
+// AheadValue is not initialized, as the room for a batch's values is not.
 struct AheadValue {
-    bool ok = false;
-    double value = 0;
-    int32_t recorded = 0;  // an added function's error, recorded without failing
-    int32_t funcsIerr = 0; // the added functions' error record as the point left it
+    bool ok;
+    double value;
+    int32_t recorded;  // an added function's error, recorded without failing
+    int32_t funcsIerr; // the added functions' error record as the point left it
+};
+
+// An allocator whose vectors leave the elements they add uninitialized: each point computed
+// ahead fills its own on the thread that computes it, so that a batch of many points does not
+// wait for one thread to write all of its memory, page by page, first.
+template <class T> struct Unfilled : std::allocator<T> {
+    template <class U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
+    template <class U, class... Args> void construct(U* at, Args&&... args) {
+        std::construct_at(at, std::forward<Args>(args)...);
+    }
 };
 
 // Points of one level that share the outer levels' variable values, and what computing each
@@ -25,8 +39,11 @@ struct AheadPoints {
     int level = 0;
     std::vector<double> outer; // the variable values of the levels outside level
     std::vector<double> points;
-    std::vector<AheadValue> values;
-    std::vector<double> writes;
+    std::vector<AheadValue, Unfilled<AheadValue>> values;
+    std::vector<double, Unfilled<double>> writes;
+
+    // Room for count points' values and writes, not initialized.
+    void MakeRoom(std::size_t count);
 };
 
 class AheadComputer {

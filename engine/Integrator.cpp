@@ -227,13 +227,20 @@ bool Integrator::CompileTakesACore() const {
     return threads_ >= Cores() && engine_.CompilingMachineCode();
 }
 
+void AheadPoints::MakeRoom(std::size_t count) {
+    // Cleared first, so that room made anew is not copied into.
+    values.clear();
+    values.resize(count);
+    writes.clear();
+    writes.resize(count * PointWrites::Size(level));
+}
+
 void Integrator::ComputeElsewhere(int level) {
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     const std::size_t count = batch.points.size();
     batch.level = level;
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
-    batch.values.assign(count, {});
-    batch.writes.resize(count * PointWrites::Size(level));
+    batch.MakeRoom(count);
     ahead_->Compute(*this, batch);
     if (level == d_.LastLevel)
         for (std::size_t i = 0; i < count; ++i)
@@ -262,9 +269,9 @@ void Integrator::Launch(int level, std::size_t first) {
     if (prepared_ < static_cast<std::size_t>(threads_ - 1)) PrepareWorkers(threads_ - 1);
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     const std::size_t count = batch.points.size();
+    batch.level = level;
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
-    batch.values.assign(count, {});
-    batch.writes.resize(count * PointWrites::Size(level));
+    batch.MakeRoom(count);
     const Clock::duration cost = batch.pointCost;
     const auto grain = static_cast<std::size_t>(ClaimWork / std::max(cost, Clock::duration(1)));
     pool_->Open(level, first, count, grain, [this, level](std::size_t index, int worker) {
@@ -283,6 +290,7 @@ void Integrator::ComputePoint(int level, std::size_t index, int worker) {
 
 void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
                            AheadValue& ahead, double* writes) {
+    ahead = {};
     std::copy(outer.begin(), outer.end(), w.d.VarVal.begin() + level + 1);
     PointWrites::Mark(w.d, level);
     w.recorded = 0;
