@@ -152,10 +152,15 @@ private:
         // computed ahead write theirs only): the point and the sum are kept at hand as well.
         double x = first;
         double sum = Stored(d_.Sum32[L], F(L, first));
-        for (int32_t i = 1; i < n; ++i) {
+        for (int32_t i = 1; i < n;) {
             if (i % BatchPoints == 0) Midpoints(L, h + x, n - i);
+            if (const std::size_t visited = VisitBatch(L, h, x, sum)) {
+                i += static_cast<int32_t>(visited);
+                continue;
+            }
             x = Stored(d_.VarVal[L], h + x);
             sum = Stored(d_.Sum32[L], F(L, x) + sum);
+            ++i;
         }
         Stored(d_.Integ[L], ((32 * d_.Sum32[L] + partial) * H) / 45);
         Stored(H, H / 2);
@@ -217,6 +222,27 @@ private:
         for (std::size_t i = 1; i < n; ++i)
             points_[i] = d_.H[L] + points_[i - 1];
         Evaluate(n, false);
+    }
+    // The refinement's steps over the batch's values not yet visited, at once: each point H on
+    // from x, the sum of the values, and the point and the sum stored as the steps one by one
+    // leave them. The batch's points are finite and so are their values, so only the sum may
+    // overflow: where it does, nothing is visited here and the steps one by one stop there.
+    std::size_t VisitBatch(int L, double h, double& x, double& sum) {
+        if constexpr (HasBatches) {
+            if (taken_ == done_) return 0;
+            double point = x, total = sum;
+            for (std::size_t k = taken_; k < done_; ++k) {
+                point = h + point;
+                total = values_[k] + total;
+            }
+            if (!std::isfinite(total)) return 0;
+            const std::size_t visited = done_ - taken_;
+            taken_ = done_;
+            x = d_.VarVal[L] = point;
+            sum = d_.Sum32[L] = total;
+            return visited;
+        }
+        return 0;
     }
     // A point that is not finite ends the computation before its evaluation.
     void Evaluate(std::size_t count, bool varsSet) {
