@@ -27,6 +27,7 @@ void Evaluation::Prepare() {
     }
     equation_ = engine_.Prepare(d_.Equation);
     if (n > 0) engine_.BatchOver(equation_, vars_[0]); // level 0's batches
+    batchesAgain_ = n > 0 && loneLimits_[0] && loneLimits_[1];
     independent_ = IndependentLevels(engine_, d_, lower_, upper_, equation_);
     onlyChanged_ = n <= 64;
     for (std::size_t k = 0; k < n; ++k)
@@ -71,7 +72,7 @@ std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values, bo
     if (xs.empty() || !onlyChanged_ || !engine_.MachineCodeReady(equation_)) return 0;
     // SetVars would find every value as it assigned it, unless a statement has run since.
     if (!varsSet || assignedAt_ != statementsRun_) SetVars();
-    const std::size_t done = engine_.EvaluateMany(equation_, vars_[0], xs, values);
+    const std::size_t done = engine_.EvaluateMany(equation_, vars_[0], xs, values, batchesAgain_);
     if (done == xs.size())
         assigned_[0] = std::bit_cast<uint64_t>(xs.back());
     else // the engine holds the point it stopped at or the one before: Assign sees which

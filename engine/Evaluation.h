@@ -53,6 +53,8 @@ private:
     std::vector<std::optional<double>> loneLimits_;
     ScriptControl::ExprHandle equation_ = 0;
     std::vector<bool> independent_; // by level
+    // Level 0's batches come again at every outer point: its limits are lone numbers.
+    bool batchesAgain_ = false;
     // The bits of the values last assigned, and the engine's statements count then. Where every
     // variable is plain and has a name of its own, only a changed value needs assigning again.
     std::vector<uint64_t> assigned_;

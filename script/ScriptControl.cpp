@@ -94,8 +94,9 @@ bool ScriptControl::CompilingMachineCode() const {
 }
 
 std::size_t ScriptControl::EvaluateMany(ExprHandle expression, VarHandle variable,
-                                        std::span<const double> xs, double* values) {
-    return engine_->EvaluateMany(expression, variable, xs, values);
+                                        std::span<const double> xs, double* values,
+                                        bool pointsAgain) {
+    return engine_->EvaluateMany(expression, variable, xs, values, pointsAgain);
 }
 
 const uint64_t& ScriptControl::StatementsRun() const {

@@ -95,9 +95,10 @@ public:
     // For each x in order: Assign(variable, x), then EvaluateNumber(expression) into values, as
     // long as the variable is stored plainly and the expression's machine code gives the value.
     // Returns the points done; the one there stopped at is for the caller to assign and evaluate.
-    // The rest of values is the call's scratch.
+    // The rest of values is the call's scratch. pointsAgain says that the same batches of points
+    // come again and again, so that their roundings to 15 digits are worth keeping.
     std::size_t EvaluateMany(ExprHandle expression, VarHandle variable, std::span<const double> xs,
-                             double* values);
+                             double* values, bool pointsAgain);
     // Counts the statements run, and whatever else may change stored values behind Assign; the
     // count lives as long as this engine.
     const uint64_t& StatementsRun() const;

@@ -315,12 +315,27 @@ void ScriptEngine::BatchOver(int32_t expression, int32_t variable) {
 // the run before anything of it is stored. A point whose value needs the evaluator ends the run
 // after its value is stored, which Assign then finds held. The run counts of EvaluateNumber are
 // not needed, since machine code exists only once they have reached the compile.
+void ScriptEngine::RoundAgain(std::span<const double> xs, double* rounded) {
+    for (const RoundedBatch& kept : roundedBatches_)
+        if (std::equal(xs.begin(), xs.end(), kept.points.begin(), kept.points.end())) {
+            std::copy(kept.rounded.begin(), kept.rounded.end(), rounded);
+            return;
+        }
+    Round15Many(xs, rounded);
+    if (roundedBatches_.size() == KeptBatches) roundedBatches_.pop_front();
+    roundedBatches_.push_back({{xs.begin(), xs.end()}, {rounded, rounded + xs.size()}});
+}
+
 std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
-                                       std::span<const double> xs, double* values) {
+                                       std::span<const double> xs, double* values,
+                                       bool pointsAgain) {
     const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const jit::NumericFunction machine = ReadyCode(expression);
     if (!machine || !AssignsPlainly(variable)) return 0;
-    Round15Many(xs, values);
+    if (pointsAgain)
+        RoundAgain(xs, values);
+    else
+        Round15Many(xs, values);
     std::size_t count = 0;
     while (count < xs.size() && std::isfinite(xs[count]) && std::isfinite(values[count]))
         ++count;

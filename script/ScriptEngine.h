@@ -10,6 +10,7 @@
 #include "script/Variant.h"
 #include "script/jit/BackgroundCompiler.h"
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -52,7 +53,7 @@ public:
     void BatchOver(int32_t expression, int32_t variable);
     bool CompilingMachineCode() const { return compiler_->Busy(); }
     std::size_t EvaluateMany(int32_t expression, int32_t variable, std::span<const double> xs,
-                             double* values);
+                             double* values, bool pointsAgain);
     const uint64_t& StatementsRun() const { return statementsRun_; }
 
 private:
@@ -77,6 +78,8 @@ private:
     double* StorePlainly(const BoundVariable& bound, double stored);
     jit::NumericFunction ReadyCode(int32_t expression) const;
     jit::BatchVariable BatchBinding(int32_t variable) const;
+    // Round15 of each point of a batch that may come again, as a kept batch of them had it.
+    void RoundAgain(std::span<const double> xs, double* rounded);
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
     Variant Execute(const Program& program);
@@ -105,6 +108,13 @@ private:
     // computations never ask for one.
     uint32_t compileAfterRuns_ = 50000;
     std::vector<Variant> stack_;
+    // The roundings of the last few batches of points that come again: an inner level whose
+    // limits are constant has the same batches at every outer point.
+    struct RoundedBatch {
+        std::vector<double> points, rounded;
+    };
+    std::deque<RoundedBatch> roundedBatches_; // the latest last
+    static constexpr std::size_t KeptBatches = 16;
     std::function<void()> handler_;
     ScriptError error_;
     // Shared with the engines that copied this one's names.
