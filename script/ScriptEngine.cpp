@@ -348,9 +348,11 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
     const jit::ManyFunction many =
         runs.batch == BatchBinding(variable) ? runs.code->Many() : nullptr;
     if (many) {
-        // The batch function keeps the variable to itself and leaves the slot as it found it.
+        // The batch function keeps the variable to itself and leaves the slot as it found it. It
+        // writes the values of the points done only: where it stops, the rounded point is left.
+        const double last = values[count - 1];
         done = many(globals, storages, values, values, count);
-        *slot = Round15(xs[std::min(done, count - 1)]);
+        *slot = done < count ? values[done] : last;
     } else {
         for (; done < count; ++done) {
             *slot = values[done];
