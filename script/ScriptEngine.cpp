@@ -310,11 +310,6 @@ void ScriptEngine::BatchOver(int32_t expression, int32_t variable) {
     runs.code = WorthCompiling(*runs.program) ? compiler_->Find(*runs.program, batch) : nullptr;
 }
 
-// Assign's fast path and EvaluateNumber's machine code, point after point. The points' stored
-// values come first, as far as the fast path goes: a point that needs the statement route ends
-// the run before anything of it is stored. A point whose value needs the evaluator ends the run
-// after its value is stored, which Assign then finds held. The run counts of EvaluateNumber are
-// not needed, since machine code exists only once they have reached the compile.
 void ScriptEngine::RoundAgain(std::span<const double> xs, double* rounded) {
     for (const RoundedBatch& kept : roundedBatches_)
         if (std::equal(xs.begin(), xs.end(), kept.points.begin(), kept.points.end())) {
@@ -322,10 +317,21 @@ void ScriptEngine::RoundAgain(std::span<const double> xs, double* rounded) {
             return;
         }
     Round15Many(xs, rounded);
-    if (roundedBatches_.size() == KeptBatches) roundedBatches_.pop_front();
-    roundedBatches_.push_back({{xs.begin(), xs.end()}, {rounded, rounded + xs.size()}});
+    RoundedBatch kept; // the oldest one's room where there are enough
+    if (roundedBatches_.size() == KeptBatches) {
+        kept = std::move(roundedBatches_.front());
+        roundedBatches_.pop_front();
+    }
+    kept.points.assign(xs.begin(), xs.end());
+    kept.rounded.assign(rounded, rounded + xs.size());
+    roundedBatches_.push_back(std::move(kept));
 }
 
+// Assign's fast path and EvaluateNumber's machine code, point after point. The points' stored
+// values come first, as far as the fast path goes: a point that needs the statement route ends
+// the run before anything of it is stored. A point whose value needs the evaluator ends the run
+// after its value is stored, which Assign then finds held. The run counts of EvaluateNumber are
+// not needed, since machine code exists only once they have reached the compile.
 std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
                                        std::span<const double> xs, double* values,
                                        bool pointsAgain) {

@@ -10,7 +10,6 @@
 #include "script/Variant.h"
 #include "script/jit/BackgroundCompiler.h"
 
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
