@@ -37,6 +37,20 @@ TEST(Squared, GivesPowsBits) {
             wrong += expectPows(x) ? 0 : 1;
     }
     EXPECT_EQ(wrong, 0);
+    // Bases whose exact square lies within 0.05 ULP of a midpoint between two doubles, where pow
+    // and the rounded product part: of moderate size and of every size.
+    int nearMidpoint = 0;
+    for (int i = 0; i < 4000000; ++i) {
+        const int binades = i % 2 == 0 ? 16 : 500;
+        const auto exponent = static_cast<int>(random() % (2 * binades)) - binades;
+        const double x = std::ldexp(1 + unit(random), exponent);
+        const double p = x * x, e = std::fma(x, x, -p);
+        if (std::fabs(e) < 0.45 * (std::nextafter(p, max) - p)) continue;
+        ++nearMidpoint;
+        wrong += expectPows(x) ? 0 : 1;
+    }
+    EXPECT_GT(nearMidpoint, 300000);
+    EXPECT_EQ(wrong, 0);
 }
 
 } // namespace
