@@ -8,6 +8,7 @@
 
 #include "script/Builtins.h"
 #include "script/Power.h"
+#include "script/Processor.h"
 #include "script/VariantOps.h"
 
 #include <math.h>
@@ -93,6 +94,10 @@ public:
     explicit Impl(const GccJit& library) : g_(library), c_(g_.context_acquire()) {
         g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
         g_.context_add_command_line_option(c_, "-ffp-contract=off");
+        if (HasFmaInstruction()) { // squares are then taken in the code itself
+            g_.context_add_command_line_option(c_, "-mfma");
+            fma_ = g_.context_get_builtin_function(c_, "__builtin_fma");
+        }
         // The code calls only through the addresses it holds: linking it without the C
         // library's start files and libraries saves a third of a compile's time.
         g_.context_add_driver_option(c_, "-nostdlib");
@@ -354,9 +359,42 @@ private:
         return Local(g_.context_new_call_through_ptr(c_, nullptr, pointer, 1, &argument));
     }
 
+    // Squared's test for moderate squares, made here; the other squares and those that fail it
+    // are Squared's.
+    gcc_jit_rvalue* Square(gcc_jit_rvalue* a) {
+        if (!fma_) return Call(UnaryCallees.back(), a);
+        const auto binary = [this](gcc_jit_binary_op op, gcc_jit_type* type, gcc_jit_rvalue* x,
+                                   gcc_jit_rvalue* y) {
+            return g_.context_new_binary_op(c_, nullptr, op, type, x, y);
+        };
+        gcc_jit_rvalue* p = Local(binary(GCC_JIT_BINARY_OP_MULT, double_, a, a));
+        gcc_jit_rvalue* args[3] = {
+            a, a, g_.context_new_unary_op(c_, nullptr, GCC_JIT_UNARY_OP_MINUS, double_, p)};
+        gcc_jit_rvalue* e = g_.context_new_call(c_, nullptr, fma_, 3, args);
+        gcc_jit_rvalue* scaled =
+            binary(GCC_JIT_BINARY_OP_PLUS, double_, p,
+                   binary(GCC_JIT_BINARY_OP_MULT, double_, e, Number(SquareModerateScale)));
+        gcc_jit_rvalue* holds =
+            binary(GCC_JIT_BINARY_OP_LOGICAL_AND, bool_,
+                   binary(GCC_JIT_BINARY_OP_LOGICAL_AND, bool_,
+                          Compare(p, GCC_JIT_COMPARISON_GE, SquareModerate[0]),
+                          Compare(p, GCC_JIT_COMPARISON_LT, SquareModerate[1])),
+                   g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_EQ, scaled, p));
+        gcc_jit_lvalue* square = g_.function_new_local(fn_, nullptr, double_, "square");
+        g_.block_add_assignment(block_, nullptr, square, p);
+        gcc_jit_block* other = g_.function_new_block(fn_, nullptr);
+        gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
+        g_.block_end_with_conditional(block_, nullptr, holds, next, other);
+        block_ = other;
+        g_.block_add_assignment(block_, nullptr, square, Call(UnaryCallees.back(), a));
+        g_.block_end_with_jump(block_, nullptr, next);
+        block_ = next;
+        return g_.lvalue_as_rvalue(square);
+    }
+
     Value Arithmetic(BinaryOp op, const Value& a, const Value& b, bool squared) {
         if (op == BinaryOp::Pow) {
-            if (squared) return Here(Call(UnaryCallees.back(), ChainOperand(a).rvalue), true);
+            if (squared) return Here(Square(ChainOperand(a).rvalue), true);
             // A negative base with a fractional exponent and every overflow give no finite
             // value, which is where the evaluator raises its errors.
             gcc_jit_rvalue* pointer =
@@ -496,6 +534,7 @@ private:
     gcc_jit_context* c_;
     gcc_jit_type *double_, *int_, *bool_, *doubles_, *storages_, *ints_, *unary_, *binary_;
     gcc_jit_lvalue *unaryTable_, *binaryTable_;
+    gcc_jit_function* fma_ = nullptr;
     gcc_jit_rvalue* globals_ = nullptr;
     gcc_jit_rvalue* storagesParam_ = nullptr;
     gcc_jit_function* fn_ = nullptr;

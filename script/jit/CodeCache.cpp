@@ -1,5 +1,7 @@
 #include "script/jit/CodeCache.h"
 
+#include "script/Processor.h"
+
 #include <elf.h>
 #include <fcntl.h>
 #include <link.h>
@@ -104,7 +106,9 @@ std::string Prepared(const std::string& folder) {
 const CodeCache& CodeCache::ForThisProcess() {
     static const CodeCache cache = [] {
         const std::string id = BuildId();
-        return CodeCache(id.empty() ? std::string() : Folder(), id);
+        // Code made on a processor with an fma instruction uses it.
+        return CodeCache(id.empty() ? std::string() : Folder(),
+                         id + (HasFmaInstruction() ? "+fma" : ""));
     }();
     return cache;
 }

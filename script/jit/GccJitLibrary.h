@@ -16,11 +16,13 @@ namespace vantrel::jit {
     X(context_add_command_line_option)                                                             \
     X(context_add_driver_option)                                                                   \
     X(context_compile_to_file)                                                                     \
+    X(context_get_builtin_function)                                                                \
     X(context_get_first_error)                                                                     \
     X(context_get_type)                                                                            \
     X(context_new_array_access)                                                                    \
     X(context_new_array_type)                                                                      \
     X(context_new_binary_op)                                                                       \
+    X(context_new_call)                                                                            \
     X(context_new_call_through_ptr)                                                                \
     X(context_new_cast)                                                                            \
     X(context_new_comparison)                                                                      \

@@ -138,6 +138,26 @@ TEST_F(MachineCode, LanguageCasesAndErrors) {
     ExpectSameRoutes(texts, valueSets);
 }
 
+// Squares, which the code takes itself where it can, give the evaluator's bits (pow's) on bases
+// whose exact square lies close to a midpoint between two doubles, of every magnitude, and at the
+// edges of the range the code takes.
+TEST_F(MachineCode, Squares) {
+    std::mt19937_64 random(20261208);
+    std::uniform_real_distribution<double> unit(1.0, 2.0);
+    std::vector<std::vector<Variant>> valueSets;
+    for (const double edge : {0x1p-15, 0x1p15, std::sqrt(0x1p31), 0x1p-479, 0x1p488})
+        for (const double x : {edge, std::nextafter(edge, 0.0), std::nextafter(edge, 1e300)})
+            valueSets.push_back(Numbers(x, 0, 0, 0));
+    while (valueSets.size() < 1500) {
+        const int binades = valueSets.size() % 3 == 0 ? 500 : 16;
+        const auto exponent = static_cast<int>(random() % (2 * binades)) - binades;
+        const double x = std::ldexp(unit(random), exponent), p = x * x;
+        if (std::fabs(std::fma(x, x, -p)) >= 0.47 * (std::nextafter(p, 1e300) - p))
+            valueSets.push_back(Numbers(x, -x / 3, 0, 0));
+    }
+    ExpectSameRoutes({"x^2", "(x-y)^2", "-(y*3)^2"}, valueSets);
+}
+
 // Random expressions over the four operations, ^, negation and the compiled functions, on
 // numbers of every magnitude, evaluated where they give values and where they fail.
 class ExpressionMaker {
