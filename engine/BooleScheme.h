@@ -154,7 +154,7 @@ private:
         double sum = Stored(d_.Sum32[L], F(L, first));
         for (int32_t i = 1; i < n;) {
             if (i % BatchPoints == 0) Midpoints(L, h + x, n - i);
-            if (const std::size_t visited = VisitBatch(L, h, x, sum)) {
+            if (const std::size_t visited = VisitBatch(L, x, sum)) {
                 i += static_cast<int32_t>(visited);
                 continue;
             }
@@ -221,33 +221,32 @@ private:
         points_[0] = first;
         for (std::size_t i = 1; i < n; ++i)
             points_[i] = d_.H[L] + points_[i - 1];
-        Evaluate(n, false);
+        // H is finite: after a point that is not finite, none is.
+        Evaluate(n, false, std::isfinite(points_[n - 1]));
     }
     // The refinement's steps over the batch's values not yet visited, at once: each point H on
     // from x, the sum of the values, and the point and the sum stored as the steps one by one
     // leave them. The batch's points are finite and so are their values, so only the sum may
     // overflow: where it does, nothing is visited here and the steps one by one stop there.
-    std::size_t VisitBatch(int L, double h, double& x, double& sum) {
+    std::size_t VisitBatch(int L, double& x, double& sum) {
         if constexpr (HasBatches) {
             if (taken_ == done_) return 0;
-            double point = x, total = sum;
-            for (std::size_t k = taken_; k < done_; ++k) {
-                point = h + point;
+            double total = sum;
+            for (std::size_t k = taken_; k < done_; ++k)
                 total = values_[k] + total;
-            }
             if (!std::isfinite(total)) return 0;
             const std::size_t visited = done_ - taken_;
             taken_ = done_;
-            x = d_.VarVal[L] = point;
+            x = d_.VarVal[L] = points_[done_ - 1]; // Midpoints took the same steps
             sum = d_.Sum32[L] = total;
             return visited;
         }
         return 0;
     }
     // A point that is not finite ends the computation before its evaluation.
-    void Evaluate(std::size_t count, bool varsSet) {
+    void Evaluate(std::size_t count, bool varsSet, bool allFinite = false) {
         if constexpr (HasBatches) {
-            std::size_t n = 0;
+            std::size_t n = allFinite ? count : 0;
             while (n < count && std::isfinite(points_[n]))
                 ++n;
             taken_ = done_ = 0;
