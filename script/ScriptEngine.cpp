@@ -189,7 +189,6 @@ void ScriptEngine::CopyNamesFrom(const ScriptEngine& other) {
         expressions_.clear();
         variableHandles_.clear();
     }
-    compiler_ = other.compiler_;
 }
 
 int32_t ScriptEngine::BindVariable(std::string_view name) {

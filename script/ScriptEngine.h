@@ -116,9 +116,7 @@ private:
     static constexpr std::size_t KeptBatches = 16;
     std::function<void()> handler_;
     ScriptError error_;
-    // Shared with the engines that copied this one's names.
-    std::shared_ptr<jit::BackgroundCompiler> compiler_ =
-        std::make_shared<jit::BackgroundCompiler>();
+    jit::CompilerUse compiler_;
 };
 
 } // namespace vantrel

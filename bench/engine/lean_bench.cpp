@@ -2,10 +2,10 @@
 // inlined) on four standard problems, one thread, in one run: nanoseconds per integrand point
 // for each, their ratio, and whether both give the same bits. Each side runs a few times,
 // alternately, and its fastest run counts, the least disturbed by the rest of the machine. The
-// engine's first run starts from an empty code cache and compiles; the later ones load the code
-// it kept, as every later computation of the problem does. Times
-// are the thread's processor time, which a machine shared with other work disturbs far less than
-// the clock on the wall.
+// engine's first run starts from an empty code cache and compiles; the later ones run that code
+// from their start, as a later computation of the same integrand in one process does (the
+// window's next Integrate, the solver's next file). Times are the thread's processor time, which
+// a machine shared with other work disturbs far less than the clock on the wall.
 #include "bench/engine/FreshCodeCache.h"
 #include "bench/engine/LeanScheme.h"
 #include "cli/Solver.h"

@@ -1,5 +1,7 @@
 #include "script/jit/BackgroundCompiler.h"
 
+#include "script/jit/CodeCache.h"
+
 #include <span>
 
 namespace vantrel::jit {
@@ -11,6 +13,29 @@ std::string Key(const Program& program, BatchVariable batch) {
 }
 
 } // namespace
+
+BackgroundCompiler& BackgroundCompiler::OfThisProcess() {
+    // The code cache comes first, so that it is destroyed after the compiler, whose thread
+    // uses it until it is joined.
+    [[maybe_unused]] static const CodeCache& cache = CodeCache::ForThisProcess();
+    static BackgroundCompiler compiler;
+    return compiler;
+}
+
+void BackgroundCompiler::Enter() {
+    std::lock_guard lock(mutex_);
+    ++users_;
+}
+
+void BackgroundCompiler::Leave() {
+    std::unique_lock lock(mutex_);
+    if (--users_ > 0) return;
+    for (const Job& dropped : queue_)
+        requested_.erase(dropped.key);
+    unfinished_ -= static_cast<int>(queue_.size());
+    queue_.clear();
+    compiled_.wait(lock, [this] { return !compiling_; });
+}
 
 BackgroundCompiler::~BackgroundCompiler() {
     {
@@ -25,12 +50,13 @@ BackgroundCompiler::~BackgroundCompiler() {
 std::shared_ptr<const PendingCode> BackgroundCompiler::Request(const Program& program,
                                                                BatchVariable batch, bool compile) {
     std::lock_guard lock(mutex_);
-    Requested& requested = requested_[Key(program, batch)];
+    std::string key = Key(program, batch);
+    Requested& requested = requested_[key];
     const bool queued = requested.pending != nullptr;
     if (queued && (requested.compiling || !compile)) return requested.pending;
     if (!queued) requested.pending = std::make_shared<PendingCode>();
     requested.compiling = compile;
-    queue_.push_back({requested.pending, program, batch, compile});
+    queue_.push_back({std::move(key), requested.pending, program, batch, compile});
     ++unfinished_;
     if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
     wake_.notify_one();
@@ -51,6 +77,7 @@ void BackgroundCompiler::Work() {
         if (stopping_) return;
         Job job = std::move(queue_.front());
         queue_.pop_front();
+        compiling_ = job.compile;
         lock.unlock();
         const Program* program = &job.program;
         if (!job.pending->Function()) {
@@ -66,6 +93,8 @@ void BackgroundCompiler::Work() {
         }
         --unfinished_;
         lock.lock();
+        compiling_ = false;
+        compiled_.notify_all();
     }
 }
 

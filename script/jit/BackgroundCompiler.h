@@ -1,8 +1,12 @@
 // Compiles numeric programs on a thread of its own, one after another, so that the computation
 // that asked goes on with the evaluator meanwhile and takes the machine code once it is there.
-// Programs of the same instructions are compiled once: the engines of one computation, whose
-// names resolve alike, share every piece of code. Its last owner's end waits for a compile under
-// way: the compiler must not run into the process's exit.
+// Programs of the same instructions are compiled once, and code depends on the instructions
+// alone: every engine of the process shares one compiler and every piece of code, so a later
+// computation of the same integrand, in the window or the next file of the solver, runs its code
+// from the start. When the last engine ends, what is queued is dropped and a compile under way is
+// waited for (the compiler library must not run into the process's exit); a load from the code
+// cache, which is short, may go on and is waited for at the exit, so that a short computation
+// never waits for the code it looked for.
 #pragma once
 
 #include "script/Program.h"
@@ -53,7 +57,13 @@ public:
     bool Busy() const { return unfinished_.load(std::memory_order_relaxed) > 0; }
 
 private:
+    friend class CompilerUse;
+    static BackgroundCompiler& OfThisProcess();
+    void Enter();
+    void Leave();
+
     struct Job {
+        std::string key;
         std::shared_ptr<PendingCode> pending;
         Program program;
         BatchVariable batch;
@@ -71,8 +81,24 @@ private:
     std::condition_variable wake_;
     std::deque<Job> queue_;
     std::atomic<int> unfinished_{0}; // jobs queued or being compiled
+    int users_ = 0;
+    bool compiling_ = false; // a compile is under way, not a load
+    std::condition_variable compiled_;
     bool stopping_ = false;
     std::thread thread_;
+};
+
+// An engine's use of the process's compiler.
+class CompilerUse {
+public:
+    CompilerUse() : compiler_(BackgroundCompiler::OfThisProcess()) { compiler_.Enter(); }
+    ~CompilerUse() { compiler_.Leave(); }
+    CompilerUse(const CompilerUse&) = delete;
+    CompilerUse& operator=(const CompilerUse&) = delete;
+    BackgroundCompiler* operator->() const { return &compiler_; }
+
+private:
+    BackgroundCompiler& compiler_;
 };
 
 } // namespace vantrel::jit

@@ -6,6 +6,7 @@
 #include "script/Class1.h"
 #include "script/Environment.h"
 #include "script/Evaluator.h"
+#include "script/ScriptControl.h"
 #include "script/ScriptError.h"
 #include "script/jit/CodeCache.h"
 #include "script/jit/NumericCode.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -217,6 +219,40 @@ TEST_F(MachineCode, GeneratedExpressions) {
         valueSets.push_back(Numbers(value(), value(), value(), i % 3 == 0 ? 0.0 : value()));
     }
     ExpectSameRoutes(texts, valueSets);
+}
+
+// The engines of a process share their code: a later engine runs it from its first evaluation.
+// The last engine's end drops what is queued (here behind a compile under way, which it waits
+// for), and a later engine that asks for that gets it all the same. (Texts of their own, which no
+// code cache holds.)
+TEST_F(MachineCode, SharedByTheEnginesOfTheProcess) {
+    Program probe = Compile("1+1", SourceKind::Expression, names);
+    PrepareNumeric(probe);
+    const Program* list[] = {&probe};
+    if (!jit::Compile(list, {}, jit::CodeCache("", ""))) GTEST_SKIP() << "no machine code";
+    const std::string nonce = std::to_string(std::random_device()() % 1000000 + 1);
+    const std::vector<std::string> texts = {"x*x+" + nonce, "x*x-" + nonce, "x/3+" + nonce};
+    const auto ready = [](ScriptControl& engine, const std::string& text) {
+        const auto handle = engine.Prepare(text);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!engine.MachineCodeReady(handle) && std::chrono::steady_clock::now() < deadline)
+            engine.EvaluateNumber(handle);
+        return engine.MachineCodeReady(handle);
+    };
+    {
+        ScriptControl first;
+        first.CompileAfterRuns(1);
+        first.ExecuteStatement("x=2");
+        for (const std::string& text : texts)
+            first.EvaluateNumber(first.Prepare(text));
+        ASSERT_TRUE(ready(first, texts[0]));
+    }
+    ScriptControl later;
+    later.CompileAfterRuns(1);
+    later.ExecuteStatement("x=2");
+    EXPECT_TRUE(later.MachineCodeReady(later.Prepare(texts[0])));
+    for (const std::string& text : texts)
+        EXPECT_TRUE(ready(later, text)) << text;
 }
 
 // Code kept in files is taken again only where it carries the same build and instructions: a
