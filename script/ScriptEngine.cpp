@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace vantrel {
 
@@ -309,21 +310,34 @@ void ScriptEngine::BatchOver(int32_t expression, int32_t variable) {
     runs.code = WorthCompiling(*runs.program) ? compiler_->Find(*runs.program, batch) : nullptr;
 }
 
-void ScriptEngine::RoundAgain(std::span<const double> xs, double* rounded) {
+namespace {
+
+// How many of the points, from the first, are finite and have a finite rounded value.
+std::size_t FinitePrefix(std::span<const double> xs, const double* rounded) {
+    std::size_t count = 0;
+    while (count < xs.size() && std::isfinite(xs[count]) && std::isfinite(rounded[count]))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// Batches are compared by their bits: 0 and -0 have roundings of their own.
+const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const double> xs) {
     for (const RoundedBatch& kept : roundedBatches_)
-        if (std::equal(xs.begin(), xs.end(), kept.points.begin(), kept.points.end())) {
-            std::copy(kept.rounded.begin(), kept.rounded.end(), rounded);
-            return;
-        }
-    Round15Many(xs, rounded);
+        if (kept.points.size() == xs.size() &&
+            std::memcmp(kept.points.data(), xs.data(), xs.size_bytes()) == 0)
+            return kept;
     RoundedBatch kept; // the oldest one's room where there are enough
     if (roundedBatches_.size() == KeptBatches) {
         kept = std::move(roundedBatches_.front());
         roundedBatches_.pop_front();
     }
     kept.points.assign(xs.begin(), xs.end());
-    kept.rounded.assign(rounded, rounded + xs.size());
-    roundedBatches_.push_back(std::move(kept));
+    kept.rounded.resize(xs.size());
+    Round15Many(xs, kept.rounded.data());
+    kept.finite = FinitePrefix(xs, kept.rounded.data());
+    return roundedBatches_.emplace_back(std::move(kept));
 }
 
 // Assign's fast path and EvaluateNumber's machine code, point after point. The points' stored
@@ -337,30 +351,34 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
     const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const jit::NumericFunction machine = ReadyCode(expression);
     if (!machine || !AssignsPlainly(variable)) return 0;
-    if (pointsAgain)
-        RoundAgain(xs, values);
-    else
-        Round15Many(xs, values);
+    const double* rounded = values;
     std::size_t count = 0;
-    while (count < xs.size() && std::isfinite(xs[count]) && std::isfinite(values[count]))
-        ++count;
+    if (pointsAgain) {
+        const RoundedBatch& kept = RoundAgain(xs);
+        rounded = kept.rounded.data();
+        count = kept.finite;
+    } else {
+        Round15Many(xs, values);
+        count = FinitePrefix(xs, values);
+    }
     if (count == 0) return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     const Variant* const globals = names_.globals.data();
     double* const* const storages = names_.storages.data();
     std::size_t done = 0;
-    double* const slot = StorePlainly(bound, values[0]);
+    double* const slot = StorePlainly(bound, rounded[0]);
     const jit::ManyFunction many =
         runs.batch == BatchBinding(variable) ? runs.code->Many() : nullptr;
     if (many) {
         // The batch function keeps the variable to itself and leaves the slot as it found it. It
-        // writes the values of the points done only: where it stops, the rounded point is left.
-        const double last = values[count - 1];
-        done = many(globals, storages, values, values, count);
-        *slot = done < count ? values[done] : last;
+        // writes the values of the points done only (over the rounded points, where they are the
+        // same room): where it stops, the rounded point is left.
+        const double last = rounded[count - 1];
+        done = many(globals, storages, rounded, values, count);
+        *slot = done < count ? rounded[done] : last;
     } else {
         for (; done < count; ++done) {
-            *slot = values[done];
+            *slot = rounded[done];
             if (!machine(globals, storages, &values[done])) break;
         }
     }

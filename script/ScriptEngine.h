@@ -77,8 +77,12 @@ private:
     double* StorePlainly(const BoundVariable& bound, double stored);
     jit::NumericFunction ReadyCode(int32_t expression) const;
     jit::BatchVariable BatchBinding(int32_t variable) const;
+    struct RoundedBatch {
+        std::vector<double> points, rounded;
+        std::size_t finite = 0; // FinitePrefix of the two
+    };
     // Round15 of each point of a batch that may come again, as a kept batch of them had it.
-    void RoundAgain(std::span<const double> xs, double* rounded);
+    const RoundedBatch& RoundAgain(std::span<const double> xs);
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
     Variant Execute(const Program& program);
@@ -109,9 +113,6 @@ private:
     std::vector<Variant> stack_;
     // The roundings of the last few batches of points that come again: an inner level whose
     // limits are constant has the same batches at every outer point.
-    struct RoundedBatch {
-        std::vector<double> points, rounded;
-    };
     std::deque<RoundedBatch> roundedBatches_; // the latest last
     static constexpr std::size_t KeptBatches = 16;
     std::function<void()> handler_;
