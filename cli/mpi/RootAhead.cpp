@@ -63,9 +63,11 @@ void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
         comm_.Send(rank, Tag::Chunk, EncodeChunk(chunk));
         ++outstanding;
     };
-    // Two chunks out to each rank: the next one waits there while the rank computes, so that
-    // the time either side takes to notice a message is not spent idle.
-    for (int queued = 0; queued < 2; ++queued)
+    // Two chunks out to each rank where there are many: the next one waits there while the rank
+    // computes, so that the time either side takes to notice a message is not spent idle. Of a
+    // few, one: a chunk waiting at a rank is one that rank 0's threads, done first, cannot take.
+    const int queue = chunks >= 4 * ranks ? 2 : 1;
+    for (int queued = 0; queued < queue; ++queued)
         for (int rank = 1; rank < comm_.Size(); ++rank)
             handOut(rank);
 
