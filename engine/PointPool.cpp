@@ -33,11 +33,14 @@ PointPool::~PointPool() {
 void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task) {
     Slot& s = slots_[static_cast<std::size_t>(slot)];
     if (s.capacity < count) {
+        s.started = std::make_unique<std::atomic<bool>[]>(count);
         s.done = std::make_unique<std::atomic<bool>[]>(count);
         s.capacity = count;
     }
-    for (std::size_t i = first; i < count; ++i)
+    for (std::size_t i = first; i < count; ++i) {
+        s.started[i].store(false, std::memory_order_relaxed);
         s.done[i].store(false, std::memory_order_relaxed);
+    }
     bool wake = false;
     {
         std::lock_guard lock(mutex_);
@@ -63,6 +66,7 @@ bool PointPool::Take(int slot, std::size_t index) {
         s.front = s.callerEnd;
         return true;
     }
+    if (!s.started[index].exchange(true)) return true; // claimed, but not started
     callerWaits_.store(true);
     finished_.wait(lock, [&] { return s.done[index].load(); });
     callerWaits_.store(false);
@@ -128,7 +132,8 @@ void PointPool::Work(int worker) {
         ++s->running;
         const Task& task = s->task;
         lock.unlock();
-        for (std::size_t i = begin; i < end; ++i) {
+        // From the claim's back, until the point that the caller has taken.
+        for (std::size_t i = end; i-- > begin && !s->started[i].exchange(true);) {
             task(i, worker);
             // Sequentially consistent with the caller's wait: one of the two sees the other.
             s->done[i].store(true);

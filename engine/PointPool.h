@@ -1,8 +1,11 @@
 // Threads that compute points ahead of the thread that runs the scheme (the caller). The caller
 // opens a batch of points per slot (a level) and visits them in order from the front, computing
-// itself those that no thread has started; the pool's threads take points from the back of the
+// itself those that no thread has started; the pool's threads claim points from the back of the
 // highest open slot's batch, so that the caller meets their results last and rarely waits for
-// one. A pool of one thread has no threads of its own: the caller computes every point.
+// one. A thread computes its claim from its back, and the caller takes the points of a claim
+// that are not started yet: a claim of several points (few claims, few meetings at the lock)
+// never holds the caller up for more than the point under way. A pool of one thread has no
+// threads of its own: the caller computes every point.
 #pragma once
 
 #include <atomic>
@@ -47,7 +50,7 @@ private:
         std::size_t grain = 1;
         int running = 0; // claims being computed by pool threads
         Task task;
-        std::unique_ptr<std::atomic<bool>[]> done;
+        std::unique_ptr<std::atomic<bool>[]> started, done;
         std::size_t capacity = 0;
     };
 

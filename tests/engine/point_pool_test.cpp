@@ -1,0 +1,56 @@
+// The pool hands every point of a batch to exactly one thread, and the caller never waits for a
+// point of a pool thread's claim that the thread has not started: here the thread holds its first
+// point until the caller has visited every other point of the batch.
+#include "engine/PointPool.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+TEST(PointPool, TheCallerTakesWhatAClaimHasNotStarted) {
+    constexpr std::size_t Points = 64;
+    PointPool pool(2, 1);
+    std::vector<std::atomic<int>> computed(Points);
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool started = false, visited = false;
+    pool.Open(0, 0, Points, 1, [&](std::size_t index, int) {
+        std::unique_lock lock(mutex);
+        if (!started) {
+            started = true;
+            changed.notify_all();
+            changed.wait_for(lock, std::chrono::seconds(10), [&] { return visited; });
+        }
+        ++computed[index];
+    });
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return started; }));
+    }
+    std::vector<std::size_t> waitedFor;
+    for (std::size_t index = 0; index < Points; ++index) {
+        if (index == Points - 1) {
+            std::lock_guard lock(mutex);
+            visited = true;
+            changed.notify_all();
+        }
+        if (pool.Take(0, index))
+            ++computed[index];
+        else
+            waitedFor.push_back(index);
+    }
+    pool.Close(0);
+    EXPECT_EQ(waitedFor, std::vector<std::size_t>{Points - 1}) << "the thread's first point only";
+    for (std::size_t index = 0; index < Points; ++index)
+        EXPECT_EQ(computed[index], 1) << index;
+}
+
+} // namespace
+} // namespace vantrel
