@@ -194,6 +194,18 @@ void Integrator::PrepareWorkers(int count) {
 void Integrator::Ahead(int level, const std::vector<double>& points) {
     if (level == d_.LastLevel) outerPass_.BeginAhead(d_, points.size());
     Batch& batch = batches_[static_cast<std::size_t>(level)];
+    // A batch computed here whole gives the mean cost of its points, which its first points
+    // (those timed) may show far too low where points cost more the further they lie from the
+    // level's lower limit (a level inside a simplex).
+    if (!batch.launched && !batch.elsewhere && !batch.untimed) {
+        const Clock::time_point now = Clock::now();
+        if (!batch.points.empty() && batch.opened != Clock::time_point{})
+            batch.pointCost = std::max(
+                batch.pointCost, (now - batch.opened) / static_cast<int64_t>(batch.points.size()));
+        batch.opened = now;
+    } else {
+        batch.opened = {};
+    }
     if (batch.launched) pool_->Close(level);
     batch.launched = false;
     batch.points = points;

@@ -107,6 +107,7 @@ private:
         bool elsewhere = false;      // computed whole by the AheadComputer, before any visit
         bool deferred = false;       // worth the pool, but held back while code compiles
         Clock::duration pointCost{}; // of a point of the level; zero while unknown
+        Clock::time_point opened;    // when a batch to be timed whole was opened
         bool untimed = false;        // far too small for the pool: its points are not timed
         int untimedLeft = 0;         // batches to go untimed before one is timed again
     };
