@@ -28,7 +28,8 @@ void Evaluation::Prepare() {
     equation_ = engine_.Prepare(d_.Equation);
     if (n > 0) engine_.BatchOver(equation_, vars_[0]); // level 0's batches
     batchesAgain_ = n > 0 && loneLimits_[0] && loneLimits_[1];
-    independent_ = IndependentLevels(engine_, d_, lower_, upper_, equation_);
+    const std::vector<bool> independent = IndependentLevels(engine_, d_, lower_, upper_, equation_);
+    independentLevels_ = static_cast<int>(std::count(independent.begin(), independent.end(), true));
     onlyChanged_ = n <= 64;
     for (std::size_t k = 0; k < n; ++k)
         onlyChanged_ = onlyChanged_ && engine_.AssignsPlainly(vars_[k]) &&

@@ -35,7 +35,7 @@ public:
     std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet);
     void UnvisitF(std::size_t count);
     // Whether a point of the level is a pure function of the outer variables (IndependentPoints.h).
-    bool Independent(int level) const { return independent_[static_cast<std::size_t>(level)]; }
+    bool Independent(int level) const { return level < independentLevels_; }
     bool MidpointReusable(int level) const { return Independent(level); }
 
     uint64_t Evaluations() const { return evaluations_; }
@@ -52,7 +52,7 @@ private:
     // By level, lower then upper: the value of a limit that is a lone number, known at once.
     std::vector<std::optional<double>> loneLimits_;
     ScriptControl::ExprHandle equation_ = 0;
-    std::vector<bool> independent_; // by level
+    int independentLevels_ = 0; // levels 0 to this one less, as the inner ones of one are
     // Level 0's batches come again at every outer point: its limits are lone numbers.
     bool batchesAgain_ = false;
     // The bits of the values last assigned, and the engine's statements count then. Where every
