@@ -223,7 +223,7 @@ void Speedups(int runs) {
     };
     std::printf(
         "\nTwo threads against one, %d runs of each taken in turn after a first run that\n"
-        "compiles the code (later runs load it): the fastest of each, and\n"
+        "compiles the code (later runs take it at once): the fastest of each, and\n"
         "the median of the ratios of runs taken one after the other (the machine's speed\n"
         "drifts between runs on a shared host; neighbouring runs see the same), and the\n"
         "medians of what two of the same sequential computation side by side (2 alike) and\n"
