@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace vantrel {
 
@@ -47,10 +48,20 @@ void Evaluation::SetVars() {
         assignedAt_ = statementsRun_;
         return;
     }
-    // Usually only the innermost value has changed: the comparison runs without branches.
-    uint64_t changed = 0;
-    for (std::size_t k = 0; k < n; ++k)
-        changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
+    // Usually only the two innermost values have changed (a new point of level 1 before level
+    // 0's integral there): the others are compared at once, by their bits, and one by one only
+    // where one of them differs.
+    const auto changedIn = [&](std::size_t first, std::size_t end) {
+        uint64_t changed = 0;
+        for (std::size_t k = first; k < end; ++k)
+            changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
+        return changed;
+    };
+    const std::size_t inner = std::min<std::size_t>(n, 2);
+    uint64_t changed = changedIn(0, inner);
+    if (std::memcmp(d_.VarVal.data() + inner, assigned_.data() + inner,
+                    (n - inner) * sizeof(double)) != 0)
+        changed |= changedIn(inner, n);
     if (changed == 0) return;
     for (; changed != 0; changed &= changed - 1) {
         const auto k = static_cast<std::size_t>(std::countr_zero(changed));
