@@ -1,7 +1,5 @@
 #include "script/jit/BackgroundCompiler.h"
 
-#include "script/jit/CodeCache.h"
-
 #include <span>
 
 namespace vantrel::jit {
@@ -15,9 +13,6 @@ std::string Key(const Program& program, BatchVariable batch) {
 } // namespace
 
 BackgroundCompiler& BackgroundCompiler::OfThisProcess() {
-    // The code cache comes first, so that it is destroyed after the compiler, whose thread
-    // uses it until it is joined.
-    [[maybe_unused]] static const CodeCache& cache = CodeCache::ForThisProcess();
     static BackgroundCompiler compiler;
     return compiler;
 }

@@ -103,14 +103,15 @@ std::string Prepared(const std::string& folder) {
 
 } // namespace
 
+// Never destroyed: the compiler's thread may still load code while the process exits.
 const CodeCache& CodeCache::ForThisProcess() {
-    static const CodeCache cache = [] {
+    static const CodeCache* const cache = [] {
         const std::string id = BuildId();
         // Code made on a processor with an fma instruction uses it.
-        return CodeCache(id.empty() ? std::string() : Folder(),
-                         id + (HasFmaInstruction() ? "+fma" : ""));
+        return new CodeCache(id.empty() ? std::string() : Folder(),
+                             id + (HasFmaInstruction() ? "+fma" : ""));
     }();
-    return cache;
+    return *cache;
 }
 
 CodeCache::CodeCache(std::string folder, std::string identity)
