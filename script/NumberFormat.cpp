@@ -120,7 +120,15 @@ double RoundTo15Digits(double value) {
 
 namespace {
 
+// The quick test for values of 15 digits at most only saves time where such values are common:
+// a batch that begins with a longer one (the points between limits that read outer variables)
+// goes without it, as the full rounding gives such values themselves as well.
 [[gnu::always_inline]] inline void Round15Loop(std::span<const double> values, double* rounded) {
+    if (!values.empty() && !HasAtMost15Digits(values[0])) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            rounded[i] = Round15Digits(values[i]);
+        return;
+    }
     for (std::size_t i = 0; i < values.size(); ++i)
         rounded[i] = HasAtMost15Digits(values[i]) ? values[i] : Round15Digits(values[i]);
 }

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <span>
 #include <vector>
 
 namespace vantrel {
@@ -104,10 +106,17 @@ TEST_F(FastAssignment, MillionsOfRandomDoubles) {
         if (HasFatalFailure()) return;
         seen.push_back(v);
     }
+    // From a value of many digits (the loop without the short values' quick test) and from one
+    // of 15 digits at most (with it).
+    const auto shortValue = std::find_if(seen.begin(), seen.end(), HasAtMost15Digits);
     std::vector<double> many(seen.size());
-    Round15Many(seen, many.data());
-    for (std::size_t i = 0; i < seen.size(); ++i)
-        ASSERT_EQ(Bits(many[i]), Bits(Round15(seen[i]))) << seen[i];
+    for (const auto from : {seen.begin(), shortValue}) {
+        ASSERT_NE(from == seen.begin(), HasAtMost15Digits(*from));
+        const std::span<const double> values(from, seen.end());
+        Round15Many(values, many.data());
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(Bits(many[i]), Bits(Round15(values[i]))) << values[i];
+    }
 }
 
 // Every scale, on either side of each power of ten, where the decimal exponent changes, and
