@@ -59,6 +59,29 @@ std::string AssignmentText(double value) {
 
 namespace {
 
+// Round15Digits' common case, with no branch that depends on the value but the one that leaves
+// it, so that the roundings of a loop overlap in the processor: a magnitude whose 15 digits take
+// a scale of 10^1 ... 10^22 (about 1E-7 to 1E14), the decimal exponent from the binary one being
+// right or one too small, where the scaled product lies strictly between 10^14 and 10^15 (so the
+// exact one does too: both bounds are doubles) and is not halfway between two whole numbers.
+// Elsewhere false, and the full rounding decides; where true, its result is the full rounding's,
+// which finds the same scale, product and whole number.
+[[gnu::always_inline]] inline bool Round15Common(double value, double& rounded) {
+    const double magnitude = std::fabs(value);
+    const int binary = static_cast<int>(std::bit_cast<uint64_t>(magnitude) >> 52) - 1023;
+    const int shift = 14 - ((binary * 78913) >> 18);
+    if (shift < 1 || shift > 22) return false; // also zero, subnormal and not finite
+    const double power = ExactPowers[static_cast<std::size_t>(shift)];
+    const double lower = ExactPowers[static_cast<std::size_t>(shift - 1)];
+    const double high = magnitude * power, low = magnitude * lower;
+    const bool tooHigh = high >= 1e15;
+    const double product = tooHigh ? low : high, scale = tooHigh ? lower : power;
+    const double whole = (product + 0x1p52) - 0x1p52;
+    if (!(product > 1e14 && product < 1e15) || std::fabs(product - whole) == 0.5) return false;
+    rounded = std::copysign(whole / scale, value);
+    return true;
+}
+
 // The value is scaled by an exact power of ten so that its 15 significant digits become the
 // whole part; the product's rounding error is recovered with fma, so the whole-number rounding
 // (half to even) is decided on the exact scaled value. Dividing (or multiplying) back by the
@@ -66,6 +89,7 @@ namespace {
 // Every variable assignment of the integrator comes here, so the function is also built for
 // processors with an fma instruction; fma is exact either way, so both give the same bits.
 [[gnu::always_inline]] inline double Round15Digits(double value) {
+    if (double rounded = 0; Round15Common(value, rounded)) return rounded;
     if (value == 0.0 || !std::isfinite(value))
         return value == 0.0 ? 0.0 : Round15ThroughText(value);
     const double magnitude = std::fabs(value);
