@@ -59,11 +59,12 @@ std::string AssignmentText(double value) {
 
 namespace {
 
-// Round15Digits' common case, with no branch that depends on the value but the one that leaves
-// it, so that the roundings of a loop overlap in the processor: a magnitude whose 15 digits take
-// a scale of 10^1 ... 10^22 (about 1E-7 to 1E14), the decimal exponent from the binary one being
-// right or one too small, where the scaled product lies strictly between 10^14 and 10^15 (so the
-// exact one does too: both bounds are doubles) and is not halfway between two whole numbers.
+// Round15Digits' common case in straight-line code, without its loop, so that the roundings of a
+// batch overlap in the processor (the scale's choice is mispredicted only in the binary exponents
+// that hold a power of ten, and leaving for the full rounding is rare): a magnitude whose 15 digits
+// take a scale of 10^1 ... 10^22 (about 1E-7 to 1E14), the decimal exponent from the binary one
+// being right or one too small, where the scaled product lies strictly between 10^14 and 10^15 (so
+// the exact one does too: both bounds are doubles) and is not halfway between two whole numbers.
 // Elsewhere false, and the full rounding decides; where true, its result is the full rounding's,
 // which finds the same scale, product and whole number.
 [[gnu::always_inline]] inline bool Round15Common(double value, double& rounded) {
