@@ -71,8 +71,15 @@ void Evaluation::SetVars() {
     assignedAt_ = statementsRun_;
 }
 
+// Only this thread writes the count: no atomic addition is needed.
+void Evaluation::Count(uint64_t done) {
+    const uint64_t before = evaluations_.load(std::memory_order_relaxed);
+    evaluations_.store(before + done, std::memory_order_relaxed);
+    if ((before + done) / Progress::Batch != before / Progress::Batch) progress_.Check();
+}
+
 double Evaluation::EvalF() {
-    if (++evaluations_ % Progress::Batch == 0) progress_.Count(Progress::Batch);
+    Count(1);
     SetVars();
     funcs_.ierr = 0;
     const double value = engine_.EvaluateNumber(equation_);
@@ -91,16 +98,13 @@ std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values, bo
         assignedAt_ = 0;
     if (done == 0) return 0;
     funcs_.ierr = 0; // machine code calls no added function
-    const uint64_t before = evaluations_;
-    evaluations_ += done;
-    if (const uint64_t batches = evaluations_ / Progress::Batch - before / Progress::Batch)
-        progress_.Count(batches * Progress::Batch);
+    Count(done);
     return done;
 }
 
-// Progress keeps its count: a display figure, and the computation is ending.
 void Evaluation::UnvisitF(std::size_t count) {
-    evaluations_ -= count;
+    evaluations_.store(evaluations_.load(std::memory_order_relaxed) - count,
+                       std::memory_order_relaxed);
     SetVars();
 }
 

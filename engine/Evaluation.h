@@ -7,6 +7,7 @@
 #include "script/Class1.h"
 #include "script/ScriptControl.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -38,14 +39,17 @@ public:
     bool Independent(int level) const { return level < independentLevels_; }
     bool MidpointReusable(int level) const { return Independent(level); }
 
-    uint64_t Evaluations() const { return evaluations_; }
+    // Read on any thread.
+    uint64_t Evaluations() const { return evaluations_.load(std::memory_order_relaxed); }
 
 private:
+    void Count(uint64_t done);
+
     Dimension& d_;
     ScriptControl& engine_;
     Class1& funcs_;
     Progress& progress_;
-    uint64_t evaluations_ = 0;
+    std::atomic<uint64_t> evaluations_{0};
 
     std::vector<ScriptControl::VarHandle> vars_;
     std::vector<ScriptControl::ExprHandle> lower_, upper_;

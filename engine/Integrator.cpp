@@ -72,7 +72,7 @@ void Integrator::SetMinAheadWork(std::chrono::nanoseconds work) {
 }
 
 void Integrator::SetProgressPoll(Progress::Poll poll) {
-    progress_.SetPoll(std::move(poll));
+    progress_.SetPoll(std::move(poll), [this] { return Evaluations(); });
 }
 
 uint64_t Integrator::Evaluations() const {

@@ -60,7 +60,7 @@ public:
     uint64_t Evaluations() const;
     // For an AheadComputer that waits on the computing thread: calls the progress poll when it
     // is due, and throws as an evaluation does once the computation is cancelled.
-    void PollProgress() { progress_.Count(0); }
+    void PollProgress() { progress_.Check(); }
 
     // Computes the independent level's value at each point on the threads, as a point computed
     // ahead: from the outer levels' variable values outer and the problem and engine variables

@@ -1,5 +1,5 @@
-// What the threads of one computation share: the count of integrand evaluations, the request to
-// cancel, and the poll that the computing thread calls every few milliseconds.
+// What the threads of one computation share: the request to cancel, and the poll that the
+// computing thread calls every few milliseconds with the integrand evaluations so far.
 #pragma once
 
 #include <atomic>
@@ -19,25 +19,27 @@ class Progress {
 public:
     using Poll = std::function<bool(uint64_t evaluations)>;
 
-    void SetPoll(Poll poll) { poll_ = std::move(poll); }
+    // evaluations counts what every thread has evaluated so far when the poll is due.
+    void SetPoll(Poll poll, std::function<uint64_t()> evaluations) {
+        poll_ = std::move(poll);
+        evaluations_ = std::move(evaluations);
+    }
 
-    // Counts evaluations made since the last call on one thread; on the computing thread it polls
-    // when enough time has passed. Throws ComputationCancelled once cancelled.
-    void Count(uint64_t evaluations) {
-        total_.fetch_add(evaluations, std::memory_order_relaxed);
-        // Once cancelled, the poll is not asked again: a thread of the pool may still count
+    // Called on any thread every Batch evaluations or so; on the computing thread it polls when
+    // enough time has passed. Throws ComputationCancelled once cancelled.
+    void Check() {
+        // Once cancelled, the poll is not asked again: a thread of the pool may still check
         // while the cancellation travels to the scheme.
         if (poll_ && !cancelled_.load(std::memory_order_relaxed) &&
             std::this_thread::get_id() == owner_) {
             const auto now = std::chrono::steady_clock::now();
             if (now - lastPoll_ >= PollInterval) {
                 lastPoll_ = now;
-                if (poll_(Total())) cancelled_.store(true, std::memory_order_relaxed);
+                if (poll_(evaluations_())) cancelled_.store(true, std::memory_order_relaxed);
             }
         }
         if (cancelled_.load(std::memory_order_relaxed)) throw ComputationCancelled{};
     }
-    uint64_t Total() const { return total_.load(std::memory_order_relaxed); }
 
     // How many evaluations an evaluation context makes between two calls of Count.
     static constexpr uint64_t Batch = 64;
@@ -46,12 +48,13 @@ private:
     static constexpr std::chrono::milliseconds PollInterval{10};
 
     Poll poll_;
+    std::function<uint64_t()> evaluations_;
     std::thread::id owner_ = std::this_thread::get_id();
     std::chrono::steady_clock::time_point lastPoll_ = std::chrono::steady_clock::now();
-    // Counted by every thread: on a cache line of its own, apart from what the computing thread
-    // writes at every poll and what follows the object.
-    alignas(64) std::atomic<uint64_t> total_{0};
-    std::atomic<bool> cancelled_{false};
+    // Read by every thread at every check: on a cache line of its own, apart from what the
+    // computing thread writes at every poll and what follows the object. (Each thread counts its
+    // evaluations apart: a count that all of them wrote would travel between their caches.)
+    alignas(64) std::atomic<bool> cancelled_{false};
 };
 
 } // namespace vantrel
