@@ -4,6 +4,9 @@
 // order.
 #pragma once
 
+#include "engine/BatchMemory.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -25,8 +28,14 @@ struct AheadValue {
 
 // An allocator whose vectors leave the elements they add uninitialized: each point computed
 // ahead fills its own on the thread that computes it, so that a batch of many points does not
-// wait for one thread to write all of its memory, page by page, first.
+// wait for one thread to write all of its memory, page by page, first. Its memory is batch
+// memory (BatchMemory.h).
 template <class T> struct Unfilled : std::allocator<T> {
+    Unfilled() = default;
+    template <class U> Unfilled(const Unfilled<U>&) noexcept {}
+    template <class U> struct rebind { using other = Unfilled<U>; };
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocateBatchMemory(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) noexcept { FreeBatchMemory(block, n * sizeof(T)); }
     template <class U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
     template <class U, class... Args> void construct(U* at, Args&&... args) {
         std::construct_at(at, std::forward<Args>(args)...);
