@@ -78,7 +78,7 @@ void Integrator::SetProgressPoll(Progress::Poll poll) {
 uint64_t Integrator::Evaluations() const {
     uint64_t total = main_.Evaluations();
     for (const auto& worker : workers_)
-        total += worker->eval.Evaluations();
+        if (worker) total += worker->eval.Evaluations();
     if (ahead_) total += ahead_->Evaluations();
     return total;
 }
@@ -158,7 +158,8 @@ void Integrator::CloseBatches() {
 // Once per computation, before its first batch, while the pool's threads have nothing to do:
 // each of the first count workers starts from the state the points share, the engine's names and
 // variables and the added functions' properties; its SetVars gives every level's variable before
-// anything reads it.
+// anything reads it. A pool thread makes and prepares its own worker, whose arrays then lie apart
+// from what the other threads write at every point.
 void Integrator::PrepareWorkers(int count) {
     if (!pool_ || pool_->Threads() != threads_) {
         pool_.reset();
@@ -167,28 +168,38 @@ void Integrator::PrepareWorkers(int count) {
         pool_ = std::make_unique<PointPool>(threads_, Dimension::MaxOrder);
     }
     const auto wanted = static_cast<std::size_t>(count);
-    while (workers_.size() < wanted)
-        workers_.push_back(std::make_unique<Worker>(progress_));
+    if (workers_.size() < wanted) workers_.resize(wanted);
+    const std::size_t from = prepared_, poolThreads = static_cast<std::size_t>(threads_ - 1);
+    if (from < std::min(wanted, poolThreads))
+        pool_->OnEachThread([&](int worker) {
+            const auto index = static_cast<std::size_t>(worker - 1);
+            if (index >= from && index < wanted) PrepareWorker(index);
+        });
+    for (std::size_t index = std::max(from, poolThreads); index < wanted; ++index)
+        PrepareWorker(index);
+    prepared_ = std::max(prepared_, wanted);
+}
+
+void Integrator::PrepareWorker(std::size_t index) {
+    std::unique_ptr<Worker>& worker = workers_[index];
+    if (!worker) worker = std::make_unique<Worker>(progress_);
+    Dimension& w = worker->d;
+    if (w.Order != d_.Order) w.RecreateLevelArrays(d_.Order);
+    w.Equation = d_.Equation;
+    w.MaxError = d_.MaxError;
+    w.VarNam = d_.VarNam;
+    w.LLText = d_.LLText;
+    w.ULText = d_.ULText;
+    w.MinSub = d_.MinSub;
+    // The same names first: the texts then compile as they did here and share their code.
+    worker->engine.CopyNamesFrom(engine_);
+    worker->eval.Prepare();
     const Class1& funcs = d_.Funcs();
-    for (; prepared_ < wanted; ++prepared_) {
-        const auto& worker = workers_[prepared_];
-        Dimension& w = worker->d;
-        if (w.Order != d_.Order) w.RecreateLevelArrays(d_.Order);
-        w.Equation = d_.Equation;
-        w.MaxError = d_.MaxError;
-        w.VarNam = d_.VarNam;
-        w.LLText = d_.LLText;
-        w.ULText = d_.ULText;
-        w.MinSub = d_.MinSub;
-        // The same names first: the texts then compile as they did here and share their code.
-        worker->engine.CopyNamesFrom(engine_);
-        worker->eval.Prepare();
-        Class1& own = w.Funcs();
-        own.pi = funcs.pi;
-        own.halfpi = funcs.halfpi;
-        own.e = funcs.e;
-        own.x = funcs.x;
-    }
+    Class1& own = w.Funcs();
+    own.pi = funcs.pi;
+    own.halfpi = funcs.halfpi;
+    own.e = funcs.e;
+    own.x = funcs.x;
 }
 
 void Integrator::Ahead(int level, const std::vector<double>& points) {

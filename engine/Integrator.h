@@ -126,6 +126,7 @@ private:
     Clock::duration LaunchWork() const;
     void CloseBatches();
     void PrepareWorkers(int count);
+    void PrepareWorker(std::size_t index);
     void Fail(Reporter& reporter, int32_t number, const std::string& source,
               const std::string& description);
 

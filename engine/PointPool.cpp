@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
+#include <utility>
 
 namespace vantrel {
 
@@ -82,6 +84,19 @@ void PointPool::Close(int slot) {
     s.task = nullptr;
 }
 
+void PointPool::OnEachThread(const std::function<void(int worker)>& task) {
+    std::unique_lock lock(mutex_);
+    eachTask_ = &task;
+    eachLeft_ = threads_.size();
+    ++eachRound_;
+    opened_.fetch_add(1, std::memory_order_relaxed);
+    wake_.notify_all();
+    finished_.wait(lock, [&] { return eachLeft_ == 0; });
+    eachTask_ = nullptr;
+    if (const std::exception_ptr failure = std::exchange(eachFailure_, nullptr))
+        std::rethrow_exception(failure);
+}
+
 std::size_t PointPool::Claim(const Slot& s) const {
     return std::max(s.grain,
                     (s.back - s.front) / (ClaimShare * static_cast<std::size_t>(Threads())));
@@ -110,7 +125,22 @@ void PointPool::WatchForOpen(std::unique_lock<std::mutex>& lock) {
 void PointPool::Work(int worker) {
     std::unique_lock lock(mutex_);
     bool watched = false;
+    uint64_t eachRun = 0;
     for (;;) {
+        if (eachRun != eachRound_) {
+            eachRun = eachRound_;
+            lock.unlock();
+            std::exception_ptr failure;
+            try {
+                (*eachTask_)(worker);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            lock.lock();
+            if (failure) eachFailure_ = failure;
+            if (--eachLeft_ == 0) finished_.notify_all();
+            continue;
+        }
         Slot* s = Highest();
         if (!s) {
             if (stopping_) return;

@@ -1,6 +1,7 @@
 // The pool hands every point of a batch to exactly one thread, and the caller never waits for a
 // point of a pool thread's claim that the thread has not started: here the thread holds its first
-// point until the caller has visited every other point of the batch.
+// point until the caller has visited every other point of the batch. A task for each thread runs
+// once on every pool thread, again in a second round, and its failure reaches the caller.
 #include "engine/PointPool.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <set>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace vantrel {
@@ -50,6 +54,27 @@ TEST(PointPool, TheCallerTakesWhatAClaimHasNotStarted) {
     EXPECT_EQ(waitedFor, std::vector<std::size_t>{Points - 1}) << "the thread's first point only";
     for (std::size_t index = 0; index < Points; ++index)
         EXPECT_EQ(computed[index], 1) << index;
+}
+
+TEST(PointPool, RunsATaskOnEachOfItsThreads) {
+    PointPool pool(4, 1);
+    for (int round = 0; round < 2; ++round) {
+        std::mutex mutex;
+        std::set<int> workers;
+        std::set<std::thread::id> threads;
+        pool.OnEachThread([&](int worker) {
+            std::lock_guard lock(mutex);
+            workers.insert(worker);
+            threads.insert(std::this_thread::get_id());
+        });
+        EXPECT_EQ(workers, (std::set<int>{1, 2, 3}));
+        EXPECT_EQ(threads.size(), 3u);
+        EXPECT_FALSE(threads.contains(std::this_thread::get_id()));
+    }
+    EXPECT_THROW(pool.OnEachThread([](int worker) {
+        if (worker == 2) throw std::runtime_error("no room");
+    }),
+                 std::runtime_error);
 }
 
 } // namespace
