@@ -13,6 +13,8 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <optional>
+#include <pthread.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -165,44 +167,24 @@ ProblemRead Problem(double maxError, const std::string& integrand,
     return p;
 }
 
-// Seconds of a chain of dependent multiplications and additions: no memory, no branches.
-double Spin(long steps) {
-    const auto start = std::chrono::steady_clock::now();
-    double x = 1;
-    for (long i = 0; i < steps; ++i)
-        x = x * 1.0000001 + 1e-9;
-    __asm__ volatile("" : : "x"(x)); // the chain's result is wanted
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// Runs f with the calling thread kept to one core; the threads it starts keep to that core too.
+double OnCore(int core, const std::function<double()>& f) {
+    cpu_set_t before;
+    pthread_getaffinity_np(pthread_self(), sizeof before, &before);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(core, &one);
+    pthread_setaffinity_np(pthread_self(), sizeof one, &one);
+    const double seconds = f();
+    pthread_setaffinity_np(pthread_self(), sizeof before, &before);
+    return seconds;
 }
 
-// What two threads give on this machine now, as work done against one thread: the floor of every
-// speedup below. On a shared host two virtual cores do not always give twice one core's work.
-double MachineSpeedup() {
-    constexpr long Steps = 20000000;
-    const double alone = Spin(Steps);
-    double other = 0;
-    std::thread second([&] { other = Spin(Steps); });
-    const double mine = Spin(Steps);
-    second.join();
-    return 2 * alone / std::max(mine, other);
-}
-
-// Two of the same sequential computation at once, each on a thread of its own, as work done
-// against the one-thread run just before: the floor of this problem's speedup, where its memory
-// traffic and the C library's functions share the machine as plain arithmetic does not.
-double SideBySide(const ProblemRead& problem, double alone) {
-    double other = 0;
-    std::thread second([&] {
-        Quiet quiet;
-        other = Solve(problem, quiet, 1).seconds;
-    });
-    Quiet quiet;
-    const double mine = Solve(problem, quiet, 1).seconds;
-    second.join();
-    return 2 * alone / std::max(mine, other);
-}
-
-// Two threads against one, the runs of the two taken in turn.
+// Two threads against one, the runs taken in turn. The two virtual cores of a shared host need
+// not be alike: the other guests' work slows one of them, by half at times, for minutes. So one
+// thread's time is the faster of one run kept to each core, and what two cores can give at the
+// moment is measured beside it: the same sequential computation on both at once, as work done
+// against the faster one alone (for equal cores left alone, 2).
 void Speedups(int runs) {
     const struct {
         const char* name;
@@ -221,41 +203,51 @@ void Speedups(int runs) {
          Problem(1e-6, "Cos(2*pi*0.2+1.2*x+0.8*y+1.6*z)",
                  {{"x", "0", "1", 4}, {"y", "0", "1", 4}, {"z", "0", "1", 4}})},
     };
+    if (std::thread::hardware_concurrency() < 2) return;
     std::printf(
         "\nTwo threads against one, %d runs of each taken in turn after a first run that\n"
-        "compiles the code (later runs take it at once): the fastest of each, and\n"
-        "the median of the ratios of runs taken one after the other (the machine's speed\n"
-        "drifts between runs on a shared host; neighbouring runs see the same), and the\n"
-        "medians of what two of the same sequential computation side by side (2 alike) and\n"
-        "two threads of plain arithmetic (machine) gave beside each pair, as work done\n"
-        "against one: the floors\n",
+        "compiles the code (later runs take it at once): one thread's time is the faster of\n"
+        "a run kept to core 0 and one kept to core 1; two cores is what the same sequential\n"
+        "computation on both cores at once gives as work done against that (the floor: 2 for\n"
+        "equal cores left alone); the fastest times, and the medians of the speedups of\n"
+        "neighbouring runs, of the two cores and of the speedup's share of them\n",
         runs);
-    std::printf("  %-36s %12s %12s %12s %8s %8s %8s %8s\n", "problem", "first run", "1 thread",
-                "2 threads", "fastest", "median", "2 alike", "machine");
+    std::printf("  %-36s %12s %12s %12s %8s %8s %8s\n", "problem", "first run", "1 thread",
+                "2 threads", "speedup", "2 cores", "share");
     Quiet quiet;
     for (const auto& c : cases) {
         double best[2] = {1e300, 1e300};
-        SolveResult result[2];
-        std::vector<double> ratios, machine, sideBySide;
+        std::optional<double> value[2];
+        std::vector<double> speedups, cores, shares;
         const double first = Solve(c.problem, quiet, 1).seconds; // compiles the code
+        const auto alone = [&](int core) {
+            return OnCore(core, [&] {
+                const SolveResult result = Solve(c.problem, quiet, 1);
+                value[0] = result.value;
+                return result.seconds;
+            });
+        };
         for (int run = 0; run < runs; ++run) {
-            for (int t = 0; t < 2; ++t) {
-                result[t] = Solve(c.problem, quiet, t + 1);
-                best[t] = std::min(best[t], result[t].seconds);
-            }
-            ratios.push_back(result[0].seconds / result[1].seconds);
-            machine.push_back(MachineSpeedup());
-            sideBySide.push_back(SideBySide(c.problem, result[0].seconds));
+            const double one = std::min(alone(0), alone(1));
+            const SolveResult two = Solve(c.problem, quiet, 2);
+            value[1] = two.value;
+            double onCore1 = 0;
+            std::thread second([&] { onCore1 = alone(1); });
+            const double onCore0 = alone(0);
+            second.join();
+            best[0] = std::min(best[0], one);
+            best[1] = std::min(best[1], two.seconds);
+            speedups.push_back(one / two.seconds);
+            cores.push_back(one / onCore0 + one / onCore1);
+            shares.push_back(speedups.back() / cores.back());
         }
-        for (auto* list : {&ratios, &machine, &sideBySide})
+        for (auto* list : {&speedups, &cores, &shares})
             std::sort(list->begin(), list->end());
-        const bool same =
-            result[0].value && result[1].value &&
-            std::bit_cast<uint64_t>(*result[0].value) == std::bit_cast<uint64_t>(*result[1].value);
-        std::printf("  %-36s %10.5f s %10.5f s %10.5f s %8.2f %8.2f %8.2f %8.2f  %s\n", c.name,
-                    first, best[0], best[1], best[0] / best[1], ratios[ratios.size() / 2],
-                    sideBySide[sideBySide.size() / 2], machine[machine.size() / 2],
-                    same ? "same bits" : "DIFFERENT");
+        const bool same = value[0] && value[1] &&
+                          std::bit_cast<uint64_t>(*value[0]) == std::bit_cast<uint64_t>(*value[1]);
+        std::printf("  %-36s %10.5f s %10.5f s %10.5f s %8.2f %8.2f %8.2f  %s\n", c.name, first,
+                    best[0], best[1], speedups[speedups.size() / 2], cores[cores.size() / 2],
+                    shares[shares.size() / 2], same ? "same bits" : "DIFFERENT");
     }
 }
 
