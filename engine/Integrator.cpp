@@ -208,15 +208,13 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     // A batch computed here whole gives the mean cost of its points, which its first points
     // (those timed) may show far too low where points cost more the further they lie from the
     // level's lower limit (a level inside a simplex).
-    if (!batch.launched && !batch.elsewhere && !batch.untimed) {
-        const Clock::time_point now = Clock::now();
-        if (!batch.points.empty() && batch.opened != Clock::time_point{})
-            batch.pointCost = std::max(
-                batch.pointCost, (now - batch.opened) / static_cast<int64_t>(batch.points.size()));
-        batch.opened = now;
-    } else {
-        batch.opened = {};
+    Clock::time_point now{};
+    if (!batch.launched && batch.opened != Clock::time_point{} && !batch.points.empty()) {
+        now = Clock::now();
+        batch.pointCost = std::max(batch.pointCost, (now - batch.opened) /
+                                                        static_cast<int64_t>(batch.points.size()));
     }
+    batch.opened = {};
     if (batch.launched) pool_->Close(level);
     batch.launched = false;
     batch.points = points;
@@ -231,9 +229,14 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     const Clock::duration cost = batch.pointCost;
     const auto work = cost * static_cast<int64_t>(points.size());
     batch.untimed = false;
-    if (cost > Clock::duration::zero() && work * FarTooSmall < minAheadWork_) {
+    if (cost > Clock::duration::zero() && work * FarTooSmall < minAheadWork_ &&
+        points.size() <= batch.timedSize) {
         batch.untimed = batch.untimedLeft > 0;
         batch.untimedLeft = batch.untimed ? batch.untimedLeft - 1 : UntimedBatches;
+    }
+    if (!batch.untimed) {
+        batch.timedSize = points.size();
+        batch.opened = now != Clock::time_point{} ? now : Clock::now();
     }
     if (cost > Clock::duration::zero() && work >= LaunchWork() && !CompileTakesACore())
         Launch(level, 0);

@@ -110,6 +110,7 @@ private:
         Clock::time_point opened;    // when a batch to be timed whole was opened
         bool untimed = false;        // far too small for the pool: its points are not timed
         int untimedLeft = 0;         // batches to go untimed before one is timed again
+        std::size_t timedSize = 0;   // points of the last batch timed
     };
 
     enum class Outcome { Done, Failed, Cancelled };
