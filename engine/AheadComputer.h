@@ -24,18 +24,25 @@ struct AheadValue {
     double value;
     int32_t recorded;  // an added function's error, recorded without failing
     int32_t funcsIerr; // the added functions' error record as the point left it
+    // What the point wrote to the inner levels' arrays, the next point of its batch wrote over
+    // (it wrote every element): its writes were not captured and are not to be applied.
+    bool covered;
 };
 
 // An allocator whose vectors leave the elements they add uninitialized: each point computed
 // ahead fills its own on the thread that computes it, so that a batch of many points does not
 // wait for one thread to write all of its memory, page by page, first. Its memory is batch
-// memory (BatchMemory.h).
-template <class T> struct Unfilled : std::allocator<T> {
+// memory (BatchMemory.h), in huge pages unless the vector is written here and there only.
+template <class T, bool Sparse = false> struct Unfilled : std::allocator<T> {
     Unfilled() = default;
-    template <class U> Unfilled(const Unfilled<U>&) noexcept {}
-    template <class U> struct rebind { using other = Unfilled<U>; };
-    T* allocate(std::size_t n) { return static_cast<T*>(AllocateBatchMemory(n * sizeof(T))); }
-    void deallocate(T* block, std::size_t n) noexcept { FreeBatchMemory(block, n * sizeof(T)); }
+    template <class U> Unfilled(const Unfilled<U, Sparse>&) noexcept {}
+    template <class U> struct rebind { using other = Unfilled<U, Sparse>; };
+    T* allocate(std::size_t n) {
+        return static_cast<T*>(AllocateBatchMemory(n * sizeof(T), !Sparse));
+    }
+    void deallocate(T* block, std::size_t n) noexcept {
+        FreeBatchMemory(block, n * sizeof(T), !Sparse);
+    }
     template <class U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
     template <class U, class... Args> void construct(U* at, Args&&... args) {
         std::construct_at(at, std::forward<Args>(args)...);
@@ -49,7 +56,8 @@ struct AheadPoints {
     std::vector<double> outer; // the variable values of the levels outside level
     std::vector<double> points;
     std::vector<AheadValue, Unfilled<AheadValue>> values;
-    std::vector<double, Unfilled<double>> writes;
+    // Most points computed on the pool's threads leave their writes out (AheadValue::covered).
+    std::vector<double, Unfilled<double, true>> writes;
 
     // Room for count points' values and writes, not initialized.
     void MakeRoom(std::size_t count);

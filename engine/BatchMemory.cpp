@@ -12,8 +12,8 @@ constexpr std::size_t HugePage = std::size_t{2} << 20;
 
 } // namespace
 
-void* AllocateBatchMemory(std::size_t bytes) {
-    if (bytes < HugePage) return ::operator new(bytes);
+void* AllocateBatchMemory(std::size_t bytes, bool hugePages) {
+    if (!hugePages || bytes < HugePage) return ::operator new(bytes);
     const std::size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
     void* block = std::aligned_alloc(HugePage, rounded);
     if (!block) throw std::bad_alloc();
@@ -21,8 +21,8 @@ void* AllocateBatchMemory(std::size_t bytes) {
     return block;
 }
 
-void FreeBatchMemory(void* block, std::size_t bytes) {
-    if (bytes < HugePage)
+void FreeBatchMemory(void* block, std::size_t bytes, bool hugePages) {
+    if (!hugePages || bytes < HugePage)
         ::operator delete(block);
     else
         std::free(block);

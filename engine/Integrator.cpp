@@ -55,6 +55,14 @@ struct Integrator::Worker {
     ScriptControl engine;
     int32_t recorded = 0;
     Evaluation eval;
+    // The last point computed here of a batch launched to the pool, where it wrote every element
+    // of the inner levels' arrays.
+    struct Point {
+        int level = -1;
+        uint64_t launch = 0;
+        std::size_t index = 0;
+        bool operator==(const Point&) const = default;
+    } lastFull;
 };
 
 Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr)
@@ -300,17 +308,28 @@ void Integrator::Launch(int level, std::size_t first) {
     batch.MakeRoom(count);
     const Clock::duration cost = batch.pointCost;
     const auto grain = static_cast<std::size_t>(ClaimWork / std::max(cost, Clock::duration(1)));
+    ++batch.launches;
     pool_->Open(level, first, count, grain, [this, level](std::size_t index, int worker) {
         ComputePoint(level, index, worker);
     });
     batch.launched = true;
 }
 
+// A thread computes its claim from the back: where it has just computed the next point and that
+// point wrote every inner element, this point's writes need not be kept, as the scheme takes the
+// next point right after this one (a computation that ends between them is made again or was
+// cancelled). Most points of a large batch then write nothing to the batch's memory.
 void Integrator::ComputePoint(int level, std::size_t index, int worker) {
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     AheadValue& ahead = batch.values[index];
-    ComputeOn(*workers_[static_cast<std::size_t>(worker - 1)], level, batch.outer,
-              batch.points[index], ahead, batch.writes.data() + index * PointWrites::Size(level));
+    Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
+    const bool covered = w.lastFull == Worker::Point{level, batch.launches, index + 1};
+    ComputeOn(w, level, batch.outer, batch.points[index], ahead,
+              covered ? nullptr : batch.writes.data() + index * PointWrites::Size(level));
+    ahead.covered = covered && ahead.ok;
+    w.lastFull = ahead.ok && PointWrites::Full(w.d, level)
+                     ? Worker::Point{level, batch.launches, index}
+                     : Worker::Point{};
     if (ahead.ok && level == d_.LastLevel) outerPass_.DoneAhead();
 }
 
@@ -327,7 +346,7 @@ void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, 
     } catch (...) {
         return; // computed again in order, where its failure is reported as it would be
     }
-    PointWrites::Capture(w.d, level, writes);
+    if (writes) PointWrites::Capture(w.d, level, writes);
     ahead.recorded = w.recorded;
     ahead.funcsIerr = w.d.Funcs().ierr;
     ahead.ok = true;
@@ -371,7 +390,8 @@ bool Integrator::TakeComputed(int level, double x, double& value) {
         batch.timedHere = true;
         return false;
     }
-    PointWrites::Apply(batch.writes.data() + index * PointWrites::Size(level), level, d_);
+    if (!ahead.covered)
+        PointWrites::Apply(batch.writes.data() + index * PointWrites::Size(level), level, d_);
     if (ahead.recorded != 0) ierr_ = ahead.recorded;
     if (ahead.funcsIerr != UntouchedIerr) d_.Funcs().ierr = ahead.funcsIerr;
     value = ahead.value;

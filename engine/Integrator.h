@@ -111,6 +111,7 @@ private:
         bool untimed = false;        // far too small for the pool: its points are not timed
         int untimedLeft = 0;         // batches to go untimed before one is timed again
         std::size_t timedSize = 0;   // points of the last batch timed
+        uint64_t launches = 0;       // batches of the level launched to the pool so far
     };
 
     enum class Outcome { Done, Failed, Cancelled };
@@ -119,6 +120,7 @@ private:
     void Launch(int level, std::size_t first);
     void ComputeElsewhere(int level);
     void ComputePoint(int level, std::size_t index, int worker);
+    // The point's value on w, and what it wrote into writes unless that is nullptr.
     void ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
                    AheadValue& value, double* writes);
     bool TakeComputed(int level, double x, double& value);

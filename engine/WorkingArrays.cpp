@@ -67,6 +67,15 @@ void Apply(const double* in, int level, Dimension& d) {
     }
 }
 
+bool Full(const Dimension& d, int level) {
+    for (int k = 0; k < level; ++k) {
+        if (d.NSub[k] == UnwrittenCount) return false;
+        for (auto array : Computed)
+            if (std::isnan((d.*array)[k])) return false;
+    }
+    return true;
+}
+
 } // namespace PointWrites
 
 } // namespace vantrel

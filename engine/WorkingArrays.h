@@ -33,6 +33,9 @@ void Mark(Dimension& d, int level);
 void Capture(const Dimension& d, int level, double* out);
 // Writes the captured elements that the point wrote.
 void Apply(const double* in, int level, Dimension& d);
+// Whether the point just computed wrote every element of the inner levels (since Mark): what an
+// earlier point wrote is then all overwritten.
+bool Full(const Dimension& d, int level);
 
 } // namespace PointWrites
 

@@ -154,7 +154,7 @@ ChunkValues DecodeValues(std::span<const double> numbers, std::size_t writesPerP
     values.evaluations = Whole(numbers[1], Exact);
     for (std::size_t i = 2; i < numbers.size(); i += perPoint) {
         values.values.push_back(
-            {numbers[i] != 0, numbers[i + 1], Int32(numbers[i + 2]), Int32(numbers[i + 3])});
+            {numbers[i] != 0, numbers[i + 1], Int32(numbers[i + 2]), Int32(numbers[i + 3]), false});
         const auto writes = numbers.begin() + static_cast<std::ptrdiff_t>(i + ValueFields);
         values.writes.insert(values.writes.end(), writes,
                              writes + static_cast<std::ptrdiff_t>(writesPerPoint));

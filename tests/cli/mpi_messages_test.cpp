@@ -30,8 +30,10 @@ TEST(MpiMessages, ChunkAndValuesArriveToTheBit) {
     // A NaN with a payload marks an element that the point did not write.
     const double unwritten = std::bit_cast<double>(uint64_t{0x7ff8'0000'0000'1234});
     const int32_t untouched = std::numeric_limits<int32_t>::min();
-    const ChunkValues values{
-        4, 625, {{true, 0.5, 5, untouched}, {false, 0, 0, 0}}, {unwritten, 2, -0.0, 7, 8, 9}};
+    const ChunkValues values{4,
+                             625,
+                             {{true, 0.5, 5, untouched, false}, {false, 0, 0, 0, false}},
+                             {unwritten, 2, -0.0, 7, 8, 9}};
     const ChunkValues back = DecodeValues(EncodeValues(values), 3);
     EXPECT_EQ(back.first, 4u);
     EXPECT_EQ(back.evaluations, 625u);
