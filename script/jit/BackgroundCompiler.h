@@ -23,7 +23,9 @@
 
 namespace vantrel::jit {
 
-class PendingCode {
+// Every engine of the process reads it at each batch of points: it has cache lines of its own,
+// so that no thread's writes nearby send it back and forth between the cores.
+class alignas(64) PendingCode {
 public:
     // The machine code once it is ready; nullptr before, and for good when compiling failed.
     NumericFunction Function() const { return function_.load(std::memory_order_acquire); }
