@@ -61,8 +61,7 @@ struct Integrator::Worker {
     // The last point computed here of a batch launched to the pool, where it wrote every element
     // of the inner levels' arrays.
     struct Point {
-        int level = -1;
-        uint64_t launch = 0;
+        uint64_t launch = 0; // Integrator::launches_ when the batch went to the pool
         std::size_t index = 0;
         bool operator==(const Point&) const = default;
     } lastFull;
@@ -311,7 +310,7 @@ void Integrator::Launch(int level, std::size_t first) {
     batch.MakeRoom(count);
     const Clock::duration cost = batch.pointCost;
     const auto grain = static_cast<std::size_t>(ClaimWork / std::max(cost, Clock::duration(1)));
-    ++batch.launches;
+    batch.launch = ++launches_;
     pool_->Open(level, first, count, grain, [this, level](std::size_t index, int worker) {
         ComputePoint(level, index, worker);
     });
@@ -326,13 +325,12 @@ void Integrator::ComputePoint(int level, std::size_t index, int worker) {
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     AheadValue& ahead = batch.values[index];
     Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
-    const bool covered = w.lastFull == Worker::Point{level, batch.launches, index + 1};
+    const bool covered = w.lastFull == Worker::Point{batch.launch, index + 1};
     ComputeOn(w, level, batch.outer, batch.points[index], ahead,
               covered ? nullptr : batch.writes.data() + index * PointWrites::Size(level));
     ahead.covered = covered && ahead.ok;
-    w.lastFull = ahead.ok && PointWrites::Full(w.d, level)
-                     ? Worker::Point{level, batch.launches, index}
-                     : Worker::Point{};
+    w.lastFull = ahead.ok && PointWrites::Full(w.d, level) ? Worker::Point{batch.launch, index}
+                                                           : Worker::Point{};
     if (ahead.ok && level == d_.LastLevel) outerPass_.DoneAhead();
 }
 

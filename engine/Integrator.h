@@ -111,7 +111,7 @@ private:
         bool untimed = false;        // far too small for the pool: its points are not timed
         int untimedLeft = 0;         // batches to go untimed before one is timed again
         std::size_t timedSize = 0;   // points of the last batch timed
-        uint64_t launches = 0;       // batches of the level launched to the pool so far
+        uint64_t launch = 0;         // the last launch to the pool, numbered by launches_
     };
 
     enum class Outcome { Done, Failed, Cancelled };
@@ -145,6 +145,7 @@ private:
     bool parallel_ = false;
     AheadComputer* ahead_ = nullptr;
     std::size_t prepared_ = 0; // workers that hold this computation's problem
+    uint64_t launches_ = 0;    // batches launched to the pool, over every computation
 
     std::unique_ptr<PointPool> pool_;
     // The pool's threads 1, 2, ..., then the caller of ComputePoints.
