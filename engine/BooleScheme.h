@@ -109,25 +109,68 @@ private:
             else
                 Batch({A, B, midpoint, again, quarter + A, 3 * quarter + A});
         }
-        // Simpson on 2 subintervals: the first previous estimate.
-        Stored(d_.FA[L], F(L, A));
-        Stored(d_.FB[L], F(L, B));
-        const double midValue = F(L, midpoint);
-        Stored(d_.PrevInteg[L], (4 * midValue + d_.FA[L] + d_.FB[L]) * (H / 3));
-        // Boole on 4 subintervals; the midpoint is evaluated again unless its value is sure.
-        d_.NSub[L] *= 2;
-        Stored(H, quarter);
-        d_.Sum14[L] = 0;
-        Stored(d_.Sum7[L], d_.FB[L] + d_.FA[L]);
-        Stored(d_.Sum12[L], reused ? midValue : F(L, again));
-        Stored(d_.Sum32[L], F(L, H + A));
-        Stored(d_.Sum32[L], F(L, 3 * H + A) + d_.Sum32[L]);
-        Stored(d_.Integ[L],
-               (((12 * d_.Sum12[L] + 7 * d_.Sum7[L]) + 32 * d_.Sum32[L]) * 2) * H / 45);
+        if (!(Batches(L) && FirstEstimatesAtOnce(L, reused))) {
+            // Simpson on 2 subintervals: the first previous estimate.
+            Stored(d_.FA[L], F(L, A));
+            Stored(d_.FB[L], F(L, B));
+            const double midValue = F(L, midpoint);
+            Stored(d_.PrevInteg[L], Simpson(midValue, d_.FA[L], d_.FB[L], H));
+            // Boole on 4 subintervals; the midpoint is evaluated again unless its value is sure.
+            d_.NSub[L] *= 2;
+            Stored(H, quarter);
+            d_.Sum14[L] = 0;
+            Stored(d_.Sum7[L], d_.FB[L] + d_.FA[L]);
+            Stored(d_.Sum12[L], reused ? midValue : F(L, again));
+            Stored(d_.Sum32[L], F(L, H + A));
+            Stored(d_.Sum32[L], F(L, 3 * H + A) + d_.Sum32[L]);
+            Stored(d_.Integ[L], Boole(d_.Sum12[L], d_.Sum7[L], d_.Sum32[L], H));
+        }
         while (
             !(std::fabs(d_.Integ[L] - d_.PrevInteg[L]) < d_.MaxError && d_.NSub[L] >= d_.MinSub[L]))
             Refine(L);
         ++d_.Level;
+    }
+
+    // The two first estimates of level 0 where the batch holds every value they take: the steps
+    // of ComputeLevel on those values, in registers, stored only where every result is finite.
+    // Else nothing is stored or visited here, and the steps one by one take the same values and
+    // stop where ComputeLevel would.
+    bool FirstEstimatesAtOnce(int L, bool reused) {
+        if (taken_ != 0 || done_ != (reused ? 5u : 6u)) return false;
+        const double* v = values_.data();
+        const double fa = v[0], fb = v[1], midValue = v[2];
+        const double sum12 = reused ? midValue : v[3];
+        const double first32 = v[done_ - 2], last32 = v[done_ - 1];
+        const double H = d_.H[L], quarter = H / 2;
+        const double prev = Simpson(midValue, fa, fb, H);
+        const double sum7 = fb + fa;
+        const double sum32 = last32 + first32;
+        const double integ = Boole(sum12, sum7, sum32, quarter);
+        if (!(std::isfinite(prev) & std::isfinite(quarter) & std::isfinite(sum7) &
+              std::isfinite(sum32) & std::isfinite(integ)))
+            return false;
+        d_.VarVal[L] = points_[done_ - 1];
+        d_.FA[L] = fa;
+        d_.FB[L] = fb;
+        d_.PrevInteg[L] = prev;
+        d_.NSub[L] *= 2;
+        d_.H[L] = quarter;
+        d_.Sum14[L] = 0;
+        d_.Sum7[L] = sum7;
+        d_.Sum12[L] = sum12;
+        d_.Sum32[L] = sum32;
+        d_.Integ[L] = integ;
+        taken_ = done_;
+        return true;
+    }
+
+    // The first two estimates from the sums of their points' values: Simpson on 2 subintervals of
+    // width h, Boole on 4 of width h.
+    static double Simpson(double mid, double fa, double fb, double h) {
+        return (4 * mid + fa + fb) * (h / 3);
+    }
+    static double Boole(double sum12, double sum7, double sum32, double h) {
+        return (((12 * sum12 + 7 * sum7) + 32 * sum32) * 2) * h / 45;
     }
 
     // Halves the grid: the old odd points take weight 12, the old even interior points 14, and

@@ -120,6 +120,7 @@ const Problem Problems[] = {
      "1E308/(1+1E20*(y-0.3125)^2)+1E308/(1+1E20*(y-0.4375)^2)",
      {{"y", "0", "1", 16}, {"x", "0", "1"}}},
     {"overflow in the first estimate", "1.7E308+x", {{"y", "0", "1"}, {"x", "0", "1"}}},
+    {"overflow in the second estimate only", "1E306+x*y", {{"y", "0", "1"}, {"x", "0", "1"}}},
     {"a point that no assignment can store",
      "x+y",
      {{"y", "0", "1.7976931348623157E308"}, {"x", "0", "1"}}},
