@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 namespace vantrel {
 
@@ -59,9 +58,10 @@ void Evaluation::SetVars() {
     };
     const std::size_t inner = std::min<std::size_t>(n, 2);
     uint64_t changed = changedIn(0, inner);
-    if (std::memcmp(d_.VarVal.data() + inner, assigned_.data() + inner,
-                    (n - inner) * sizeof(double)) != 0)
-        changed |= changedIn(inner, n);
+    uint64_t outerBits = 0;
+    for (std::size_t k = inner; k < n; ++k)
+        outerBits |= std::bit_cast<uint64_t>(d_.VarVal[k]) ^ assigned_[k];
+    if (outerBits != 0) changed |= changedIn(inner, n);
     if (changed == 0) return;
     for (; changed != 0; changed &= changed - 1) {
         const auto k = static_cast<std::size_t>(std::countr_zero(changed));
