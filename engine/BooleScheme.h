@@ -11,6 +11,10 @@
 //   double EvalF();                  the integrand at the current variable values
 // and may throw ComputationError (or its own exceptions) to end the computation. A policy may
 // also offer
+//   void SetInnerVars(int L);
+// SetVars where the variables of the levels from L + 2 on hold the values the last SetVars gave
+// them (level L's integral at a point of level L + 1: only the scheme writes those values, and
+// not while level L + 1 visits its points), and
 //   bool MidpointReusable(int L);
 // true when F of level L at the same point is bound to give the same value and the same state
 // again (nothing that level L or an inner level evaluates reads a left-over variable value);
@@ -64,7 +68,7 @@ public:
     double Value(int L, double x) {
         d_.Level = L;
         try {
-            return F(L, x);
+            return F(L, x, false); // the outer values are new here
         } catch (...) {
             Unvisit();
             throw;
@@ -83,12 +87,16 @@ public:
     }
 
 private:
-    // Compute, which F calls for each point of an outer level.
-    void ComputeLevel() {
+    // Compute, which F calls for each point of an outer level: then the outer levels' values are
+    // as the last SetVars gave them, but for the point's own.
+    void ComputeLevel(bool outerAssigned = false) {
         const int L = --d_.Level;
         d_.NSub[L] = 2;
         d_.Integ[L] = 0;
-        eval_.SetVars();
+        if (outerAssigned)
+            SetInnerVars(L);
+        else
+            eval_.SetVars();
         const double A = Stored(d_.LLVal[L], eval_.EvalLimit(L, false));
         const double B = Stored(d_.ULVal[L], eval_.EvalLimit(L, true));
         double& H = d_.H[L];
@@ -211,8 +219,9 @@ private:
         d_.NSub[L] *= 2;
     }
 
-    // The value of level L at the point x.
-    double F(int L, double x) {
+    // The value of level L at the point x, which level L visits after its SetVars unless
+    // outerAssigned is false.
+    double F(int L, double x, bool outerAssigned = true) {
         Stored(d_.VarVal[L], x);
         if constexpr (HasBatches)
             if (taken_ < done_) return values_[taken_++]; // x is the batch's next point
@@ -221,7 +230,7 @@ private:
             if (eval_.TakeAhead(L, x, value)) return value;
         }
         if (L == 0) return eval_.EvalF();
-        ComputeLevel();
+        ComputeLevel(outerAssigned);
         return d_.Integ[L - 1];
     }
 
@@ -302,6 +311,13 @@ private:
         if constexpr (HasBatches)
             if (taken_ < done_) eval_.UnvisitF(done_ - taken_);
         taken_ = done_ = 0;
+    }
+
+    void SetInnerVars(int L) {
+        if constexpr (requires { eval_.SetInnerVars(L); })
+            eval_.SetInnerVars(L);
+        else
+            eval_.SetVars();
     }
 
     bool MidpointReusable(int L) {

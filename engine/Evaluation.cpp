@@ -50,18 +50,31 @@ void Evaluation::SetVars() {
     // Usually only the two innermost values have changed (a new point of level 1 before level
     // 0's integral there): the others are compared at once, by their bits, and one by one only
     // where one of them differs.
-    const auto changedIn = [&](std::size_t first, std::size_t end) {
-        uint64_t changed = 0;
-        for (std::size_t k = first; k < end; ++k)
-            changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
-        return changed;
-    };
     const std::size_t inner = std::min<std::size_t>(n, 2);
-    uint64_t changed = changedIn(0, inner);
+    uint64_t changed = ChangedIn(0, inner);
     uint64_t outerBits = 0;
     for (std::size_t k = inner; k < n; ++k)
         outerBits |= std::bit_cast<uint64_t>(d_.VarVal[k]) ^ assigned_[k];
-    if (outerBits != 0) changed |= changedIn(inner, n);
+    if (outerBits != 0) changed |= ChangedIn(inner, n);
+    AssignChanged(changed);
+}
+
+void Evaluation::SetInnerVars(int level) {
+    if (!onlyChanged_ || assignedAt_ != statementsRun_) {
+        SetVars();
+        return;
+    }
+    AssignChanged(ChangedIn(0, std::min(vars_.size(), static_cast<std::size_t>(level) + 2)));
+}
+
+uint64_t Evaluation::ChangedIn(std::size_t first, std::size_t end) const {
+    uint64_t changed = 0;
+    for (std::size_t k = first; k < end; ++k)
+        changed |= uint64_t{std::bit_cast<uint64_t>(d_.VarVal[k]) != assigned_[k]} << k;
+    return changed;
+}
+
+void Evaluation::AssignChanged(uint64_t changed) {
     if (changed == 0) return;
     for (; changed != 0; changed &= changed - 1) {
         const auto k = static_cast<std::size_t>(std::countr_zero(changed));

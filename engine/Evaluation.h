@@ -23,6 +23,9 @@ public:
     void Prepare();
 
     void SetVars();
+    // SetVars where the variables of the levels from level + 2 on are as the last SetVars left
+    // them (BooleScheme.h).
+    void SetInnerVars(int level);
     double EvalLimit(int level, bool upper) {
         const std::optional<double>& lone =
             loneLimits_[2 * static_cast<std::size_t>(level) + upper];
@@ -44,6 +47,10 @@ public:
 
 private:
     void Count(uint64_t done);
+    // Bit k set where the value of level k, first <= k < end, is not the one last assigned.
+    uint64_t ChangedIn(std::size_t first, std::size_t end) const;
+    // Assigns the variables of the levels whose bits are set.
+    void AssignChanged(uint64_t changed);
 
     Dimension& d_;
     ScriptControl& engine_;

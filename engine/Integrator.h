@@ -74,6 +74,7 @@ public:
 
     // The evaluation policy of the scheme.
     void SetVars() { main_.SetVars(); }
+    void SetInnerVars(int level) { main_.SetInnerVars(level); }
     double EvalLimit(int level, bool upper) { return main_.EvalLimit(level, upper); }
     double EvalF() { return main_.EvalF(); }
     std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet) {
