@@ -111,13 +111,14 @@ private:
         const double again = (quarter + quarter) + A;
         const bool reused = std::bit_cast<uint64_t>(again) == std::bit_cast<uint64_t>(midpoint) &&
                             MidpointReusable(L);
-        if (Batches(L)) { // the variables are as SetVars gave them
+        const bool batched = Batches(L);
+        if (batched) { // the variables are as SetVars gave them
             if (reused)
                 Batch({A, B, midpoint, quarter + A, 3 * quarter + A});
             else
                 Batch({A, B, midpoint, again, quarter + A, 3 * quarter + A});
         }
-        if (!(Batches(L) && FirstEstimatesAtOnce(L, reused))) {
+        if (!(batched && FirstEstimatesAtOnce(L, reused))) {
             // Simpson on 2 subintervals: the first previous estimate.
             Stored(d_.FA[L], F(L, A));
             Stored(d_.FB[L], F(L, B));
