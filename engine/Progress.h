@@ -41,7 +41,7 @@ public:
         if (cancelled_.load(std::memory_order_relaxed)) throw ComputationCancelled{};
     }
 
-    // How many evaluations an evaluation context makes between two calls of Count.
+    // How many evaluations an evaluation context makes between two calls of Check.
     static constexpr uint64_t Batch = 64;
 
 private:
