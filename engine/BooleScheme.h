@@ -206,7 +206,7 @@ private:
         double sum = Stored(d_.Sum32[L], F(L, first));
         for (int32_t i = 1; i < n;) {
             if (i % BatchPoints == 0) Midpoints(L, h + x, n - i);
-            if (const std::size_t visited = VisitBatch(L, x, sum)) {
+            if (const std::size_t visited = VisitBatch(L, x, sum, n - i)) {
                 i += static_cast<int32_t>(visited);
                 continue;
             }
@@ -271,9 +271,12 @@ private:
     void Midpoints(int L, double first, int32_t count) {
         if (!Batches(L)) return;
         const std::size_t n = std::min(static_cast<std::size_t>(count), BatchPoints);
-        points_[0] = first;
-        for (std::size_t i = 1; i < n; ++i)
-            points_[i] = d_.H[L] + points_[i - 1];
+        if (n != prepared_ ||
+            std::bit_cast<uint64_t>(points_[0]) != std::bit_cast<uint64_t>(first)) {
+            points_[0] = first;
+            for (std::size_t i = 1; i < n; ++i)
+                points_[i] = d_.H[L] + points_[i - 1];
+        }
         // H is finite: after a point that is not finite, none is.
         Evaluate(n, false, std::isfinite(points_[n - 1]));
     }
@@ -281,16 +284,31 @@ private:
     // from x, the sum of the values, and the point and the sum stored as the steps one by one
     // leave them. The batch's points are finite and so are their values, so only the sum may
     // overflow: where it does, nothing is visited here and the steps one by one stop there.
-    std::size_t VisitBatch(int L, double& x, double& sum) {
+    // The next batch's points are made in the same loop, so that the two chains of additions
+    // overlap; Midpoints takes them where they begin with its first point, as they do unless the
+    // engine stopped within this batch.
+    std::size_t VisitBatch(int L, double& x, double& sum, int32_t remaining) {
         if constexpr (HasBatches) {
             if (taken_ == done_) return 0;
-            double total = sum;
-            for (std::size_t k = taken_; k < done_; ++k)
-                total = values_[k] + total;
-            if (!std::isfinite(total)) return 0;
             const std::size_t visited = done_ - taken_;
+            const double last = points_[done_ - 1];
+            const std::size_t next =
+                std::min(static_cast<std::size_t>(remaining) - visited, BatchPoints);
+            const double H = d_.H[L];
+            double total = sum, point = last;
+            std::size_t k = taken_, j = 0;
+            for (; k < done_ && j < next; ++k, ++j) {
+                total = values_[k] + total;
+                point = points_[j] = H + point;
+            }
+            for (; k < done_; ++k)
+                total = values_[k] + total;
+            for (; j < next; ++j)
+                point = points_[j] = H + point;
+            prepared_ = next;
+            if (!std::isfinite(total)) return 0;
             taken_ = done_;
-            x = d_.VarVal[L] = points_[done_ - 1]; // Midpoints took the same steps
+            x = d_.VarVal[L] = last; // Midpoints took the same steps
             sum = d_.Sum32[L] = total;
             return visited;
         }
@@ -302,7 +320,7 @@ private:
             std::size_t n = allFinite ? count : 0;
             while (n < count && std::isfinite(points_[n]))
                 ++n;
-            taken_ = done_ = 0;
+            taken_ = done_ = prepared_ = 0;
             if (n > 0)
                 done_ = eval_.EvalFMany(std::span(points_.data(), n), values_.data(), varsSet);
         }
@@ -338,9 +356,10 @@ private:
 
     Dimension& d_;
     Evaluation& eval_;
-    // The batch: its points, the values of the first done_ of them, taken_ of them visited.
+    // The batch: its points, the values of the first done_ of them, taken_ of them visited; or,
+    // once prepared_ is set, prepared_ points H apart from H on after the last point done.
     std::array<double, BatchPoints> points_, values_;
-    std::size_t taken_ = 0, done_ = 0;
+    std::size_t taken_ = 0, done_ = 0, prepared_ = 0;
 };
 
 } // namespace vantrel
