@@ -13,6 +13,15 @@ inline bool HasFmaInstruction() {
     return has;
 }
 
+// Whether machine code made here may use 256-bit vectors of doubles.
+inline bool HasAvx2Instructions() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
 // Function, inlined into a build for processors with an fma instruction and into one for the
 // others, called through the build for this processor. Function must be always_inline; fma is
 // exact either way, so both builds give the same bits.

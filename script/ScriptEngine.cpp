@@ -351,15 +351,17 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
     const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const jit::NumericFunction machine = ReadyCode(expression);
     if (!machine || !AssignsPlainly(variable)) return 0;
-    const double* rounded = values;
+    const double* rounded = nullptr;
     std::size_t count = 0;
     if (pointsAgain) {
         const RoundedBatch& kept = RoundAgain(xs);
         rounded = kept.rounded.data();
         count = kept.finite;
     } else {
-        Round15Many(xs, values);
-        count = FinitePrefix(xs, values);
+        roundedPoints_.resize(xs.size());
+        Round15Many(xs, roundedPoints_.data());
+        rounded = roundedPoints_.data();
+        count = FinitePrefix(xs, rounded);
     }
     if (count == 0) return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
@@ -370,9 +372,7 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
     const jit::ManyFunction many =
         runs.batch == BatchBinding(variable) ? runs.code->Many() : nullptr;
     if (many) {
-        // The batch function keeps the variable to itself and leaves the slot as it found it. It
-        // writes the values of the points done only (over the rounded points, where they are the
-        // same room): where it stops, the rounded point is left.
+        // The batch function keeps the variable to itself and leaves the slot as it found it.
         const double last = rounded[count - 1];
         done = many(globals, storages, rounded, values, count);
         *slot = done < count ? rounded[done] : last;

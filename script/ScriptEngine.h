@@ -114,6 +114,7 @@ private:
     // The roundings of the last few batches of points that come again: an inner level whose
     // limits are constant has the same batches at every outer point.
     std::deque<RoundedBatch> roundedBatches_; // the latest last
+    std::vector<double> roundedPoints_;       // of a batch that does not come again
     static constexpr std::size_t KeptBatches = 16;
     std::function<void()> handler_;
     ScriptError error_;

@@ -94,6 +94,10 @@ public:
     explicit Impl(const GccJit& library) : g_(library), c_(g_.context_acquire()) {
         g_.context_set_int_option(c_, GCC_JIT_INT_OPTION_OPTIMIZATION_LEVEL, 2);
         g_.context_add_command_line_option(c_, "-ffp-contract=off");
+        // Batch functions' lanes become vector code even where the count is known only then.
+        g_.context_add_command_line_option(c_, "-ftree-loop-vectorize");
+        g_.context_add_command_line_option(c_, "-fvect-cost-model=dynamic");
+        if (HasAvx2Instructions()) g_.context_add_command_line_option(c_, "-mavx2");
         if (HasFmaInstruction()) { // squares are then taken in the code itself
             g_.context_add_command_line_option(c_, "-mfma");
             fma_ = g_.context_get_builtin_function(c_, "__builtin_fma");
@@ -103,6 +107,7 @@ public:
         g_.context_add_driver_option(c_, "-nostdlib");
         // A program without checks never hands back; a failure is the evaluator's to handle.
         g_.context_set_bool_allow_unreachable_blocks(c_, 1);
+        expect_ = g_.context_get_builtin_function(c_, "__builtin_expect");
         g_.context_set_bool_print_errors_to_stderr(c_, 0);
         double_ = g_.context_get_type(c_, GCC_JIT_TYPE_DOUBLE);
         int_ = g_.context_get_type(c_, GCC_JIT_TYPE_INT);
@@ -184,6 +189,11 @@ private:
         variables_.clear();
     }
 
+    // The batch function. Where the program calls no function at the point, its points are
+    // first computed in lanes, in a loop without exits that the compiler makes into vector code:
+    // each check that would hand back marks the point's result as not a number instead. A second
+    // loop then takes the marked points one by one, where the code may call functions (a square
+    // that fails the moderate test) and hands back at the first one the evaluator must run.
     void AddMany(const Program& program, const std::string& name, BatchVariable batch) {
         gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
         gcc_jit_param* params[5] = {
@@ -193,39 +203,119 @@ private:
             g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "results"),
             g_.context_new_param(c_, nullptr, size, "count")};
         Begin(params, size, name);
+        batch_ = batch;
+        const bool lanes = !CallsAtThePoint(program);
         gcc_jit_lvalue* i = g_.function_new_local(fn_, nullptr, size, "i");
-        g_.block_add_assignment(block_, nullptr, i, g_.context_zero(c_, size));
-        gcc_jit_block* head = g_.function_new_block(fn_, "head");
-        gcc_jit_block* body = g_.function_new_block(fn_, "body");
+        gcc_jit_rvalue* count = g_.param_as_rvalue(params[4]);
         gcc_jit_block* none = g_.function_new_block(fn_, "none");
         gcc_jit_block* stop = g_.function_new_block(fn_, "stop");
         gcc_jit_block* all = g_.function_new_block(fn_, "all");
-        gcc_jit_rvalue* count = g_.param_as_rvalue(params[4]);
         g_.block_end_with_return(none, nullptr, g_.context_zero(c_, size));
         g_.block_end_with_return(stop, nullptr, g_.lvalue_as_rvalue(i));
         g_.block_end_with_return(all, nullptr, count);
-        g_.block_end_with_conditional(head, nullptr,
-                                      g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_LT,
-                                                                g_.lvalue_as_rvalue(i), count),
-                                      body, all);
-        batch_ = batch;
         pre_ = {block_, none};
-        block_ = body;
+        block_ = g_.function_new_block(fn_, "start"); // the loops, after what is computed once
+        gcc_jit_block* start = block_;
+        const auto at = [&](gcc_jit_param* array) {
+            return g_.context_new_array_access(c_, nullptr, g_.param_as_rvalue(array),
+                                               g_.lvalue_as_rvalue(i));
+        };
+        const auto below = [&](gcc_jit_rvalue* end) {
+            return g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_LT,
+                                             g_.lvalue_as_rvalue(i), end);
+        };
+        const auto loop = [&](const char* name, gcc_jit_block* after, gcc_jit_rvalue* end) {
+            gcc_jit_block* head = g_.function_new_block(fn_, name);
+            gcc_jit_block* body = g_.function_new_block(fn_, nullptr);
+            g_.block_add_assignment(block_, nullptr, i, g_.context_zero(c_, size));
+            g_.block_end_with_jump(block_, nullptr, head);
+            g_.block_end_with_conditional(head, nullptr, below(end), body, after);
+            block_ = body;
+            return head;
+        };
+        const auto next = [&](gcc_jit_block* head) {
+            g_.block_add_assignment_op(block_, nullptr, i, GCC_JIT_BINARY_OP_PLUS,
+                                       g_.context_one(c_, size));
+            g_.block_end_with_jump(block_, nullptr, head);
+        };
+        gcc_jit_lvalue* laned = nullptr; // the points taken in lanes: none where there are few
+        if (lanes) {
+            laned = g_.function_new_local(fn_, nullptr, size, "laned");
+            g_.block_add_assignment(
+                block_, nullptr, laned,
+                g_.context_new_binary_op(
+                    c_, nullptr, GCC_JIT_BINARY_OP_MULT, size, count,
+                    g_.context_new_cast(
+                        c_, nullptr,
+                        g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_GE, count,
+                                                  g_.context_new_rvalue_from_int(c_, size, 16)),
+                        size)));
+            gcc_jit_block* marked = g_.function_new_block(fn_, "marked");
+            gcc_jit_block* head = loop("lanes", marked, g_.lvalue_as_rvalue(laned));
+            ok_ = g_.function_new_local(fn_, nullptr, bool_, "ok");
+            g_.block_add_assignment(block_, nullptr, ok_, g_.context_one(c_, bool_));
+            gcc_jit_rvalue* value = EmitAt(program, g_.lvalue_as_rvalue(at(params[2])));
+            gcc_jit_lvalue* lane = g_.function_new_local(fn_, nullptr, double_, "lane");
+            g_.block_add_assignment(block_, nullptr, lane, Number(NAN));
+            gcc_jit_block* set = g_.function_new_block(fn_, nullptr);
+            gcc_jit_block* store = g_.function_new_block(fn_, nullptr);
+            g_.block_end_with_conditional(block_, nullptr, g_.lvalue_as_rvalue(ok_), set, store);
+            g_.block_add_assignment(set, nullptr, lane, value);
+            g_.block_end_with_jump(set, nullptr, store);
+            block_ = store;
+            g_.block_add_assignment(block_, nullptr, at(params[3]), g_.lvalue_as_rvalue(lane));
+            ok_ = nullptr;
+            next(head);
+            block_ = marked;
+        }
         handBack_ = stop;
-        point_ = Local(g_.lvalue_as_rvalue(g_.context_new_array_access(
-            c_, nullptr, g_.param_as_rvalue(params[2]), g_.lvalue_as_rvalue(i))));
+        gcc_jit_block* head = loop("points", all, count);
+        if (lanes) { // only the points whose lanes are marked, or that had none
+            gcc_jit_block* redo = g_.function_new_block(fn_, nullptr);
+            gcc_jit_block* skip = g_.function_new_block(fn_, nullptr);
+            g_.block_end_with_conditional(
+                block_, nullptr,
+                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_LOGICAL_AND, bool_,
+                                         below(g_.lvalue_as_rvalue(laned)),
+                                         IsFinite(g_.lvalue_as_rvalue(at(params[3])))),
+                skip, redo);
+            block_ = skip;
+            next(head);
+            block_ = redo;
+        }
+        gcc_jit_rvalue* value = EmitAt(program, g_.lvalue_as_rvalue(at(params[2])));
+        g_.block_add_assignment(block_, nullptr, at(params[3]), value);
+        next(head);
+        g_.block_end_with_jump(pre_.block, nullptr, start);
+        batch_ = {};
+    }
+
+    // The program's value at the point, emitted where the code goes on.
+    gcc_jit_rvalue* EmitAt(const Program& program, gcc_jit_rvalue* point) {
+        stack_.clear();
+        depends_.clear();
+        point_ = Local(point);
         for (const Instruction& in : program.code)
             Emit(in);
-        g_.block_add_assignment(block_, nullptr,
-                                g_.context_new_array_access(c_, nullptr,
-                                                            g_.param_as_rvalue(params[3]),
-                                                            g_.lvalue_as_rvalue(i)),
-                                Checked(stack_.back()));
-        g_.block_add_assignment_op(block_, nullptr, i, GCC_JIT_BINARY_OP_PLUS,
-                                   g_.context_one(c_, size));
-        g_.block_end_with_jump(block_, nullptr, head);
-        g_.block_end_with_jump(pre_.block, nullptr, head);
-        batch_ = {};
+        return Checked(stack_.back());
+    }
+
+    // Whether the program calls a function (or the evaluator's power) with a value that depends
+    // on the batch variable, which code in lanes cannot.
+    bool CallsAtThePoint(const Program& program) {
+        depends_.clear();
+        bool calls = false;
+        for (const Instruction& in : program.code) {
+            const bool squared =
+                in.code == OpCode::Binary && in.operand == Operand::Number && in.number == 2.0;
+            const bool call = (in.code == OpCode::CallBuiltin && in.index != builtin::Sgn &&
+                               in.index != builtin::CDbl) ||
+                              (in.code == OpCode::Binary &&
+                               static_cast<BinaryOp>(in.op) == BinaryOp::Pow && !(squared && fma_));
+            calls = (DependsOnBatch(in) && call) || calls;
+        }
+        depends_.clear();
+        return calls;
     }
 
     bool IsBatchVariable(BatchVariable::Kind kind, int32_t index) const {
@@ -259,20 +349,39 @@ private:
         return g_.lvalue_as_rvalue(local);
     }
 
-    // Goes on only where the condition holds; otherwise the evaluator runs the program.
+    // Goes on only where the condition holds; otherwise the evaluator runs the program. In
+    // lanes, the point's lane is marked instead.
     void Require(gcc_jit_rvalue* condition) {
+        if (ok_ && !inPre_) {
+            g_.block_add_assignment(block_, nullptr, ok_,
+                                    g_.context_new_binary_op(c_, nullptr,
+                                                             GCC_JIT_BINARY_OP_BITWISE_AND, bool_,
+                                                             g_.lvalue_as_rvalue(ok_), condition));
+            return;
+        }
         gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
-        g_.block_end_with_conditional(block_, nullptr, condition, next, handBack_);
+        g_.block_end_with_conditional(block_, nullptr, Likely(condition), next, handBack_);
         block_ = next;
+    }
+    // The condition, said to hold nearly always: code that hands back is cold, and the loops it
+    // leaves are hot enough to be made into vector code.
+    gcc_jit_rvalue* Likely(gcc_jit_rvalue* condition) {
+        gcc_jit_type* wide = g_.context_get_type(c_, GCC_JIT_TYPE_LONG);
+        gcc_jit_rvalue* args[2] = {g_.context_new_cast(c_, nullptr, condition, wide),
+                                   g_.context_one(c_, wide)};
+        return g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_NE,
+                                         g_.context_new_call(c_, nullptr, expect_, 2, args),
+                                         g_.context_zero(c_, wide));
     }
 
     // Goes on only where the value is finite: value - value is 0 for every finite value, NaN for
     // the others.
-    void RequireFinite(gcc_jit_rvalue* value) {
-        Require(g_.context_new_comparison(
+    void RequireFinite(gcc_jit_rvalue* value) { Require(IsFinite(value)); }
+    gcc_jit_rvalue* IsFinite(gcc_jit_rvalue* value) {
+        return g_.context_new_comparison(
             c_, nullptr, GCC_JIT_COMPARISON_EQ,
             g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_MINUS, double_, value, value),
-            Number(0.0)));
+            Number(0.0));
     }
     gcc_jit_rvalue* Finite(gcc_jit_rvalue* value) {
         value = Local(value);
@@ -375,11 +484,15 @@ private:
             binary(GCC_JIT_BINARY_OP_PLUS, double_, p,
                    binary(GCC_JIT_BINARY_OP_MULT, double_, e, Number(SquareModerateScale)));
         gcc_jit_rvalue* holds =
-            binary(GCC_JIT_BINARY_OP_LOGICAL_AND, bool_,
-                   binary(GCC_JIT_BINARY_OP_LOGICAL_AND, bool_,
+            binary(GCC_JIT_BINARY_OP_BITWISE_AND, bool_,
+                   binary(GCC_JIT_BINARY_OP_BITWISE_AND, bool_,
                           Compare(p, GCC_JIT_COMPARISON_GE, SquareModerate[0]),
                           Compare(p, GCC_JIT_COMPARISON_LT, SquareModerate[1])),
                    g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_EQ, scaled, p));
+        if (ok_ && !inPre_) { // in lanes: the other squares are the second loop's
+            Require(holds);
+            return p;
+        }
         gcc_jit_lvalue* square = g_.function_new_local(fn_, nullptr, double_, "square");
         g_.block_add_assignment(block_, nullptr, square, p);
         gcc_jit_block* other = g_.function_new_block(fn_, nullptr);
@@ -534,7 +647,7 @@ private:
     gcc_jit_context* c_;
     gcc_jit_type *double_, *int_, *bool_, *doubles_, *storages_, *ints_, *unary_, *binary_;
     gcc_jit_lvalue *unaryTable_, *binaryTable_;
-    gcc_jit_function* fma_ = nullptr;
+    gcc_jit_function *fma_ = nullptr, *expect_ = nullptr;
     gcc_jit_rvalue* globals_ = nullptr;
     gcc_jit_rvalue* storagesParam_ = nullptr;
     gcc_jit_function* fn_ = nullptr;
@@ -550,6 +663,7 @@ private:
     gcc_jit_rvalue* point_ = nullptr;
     Lane pre_;
     bool inPre_ = false;
+    gcc_jit_lvalue* ok_ = nullptr; // in lanes: whether the point's checks hold so far
 };
 
 CodeBuilder::CodeBuilder(const GccJit& library) : impl_(std::make_unique<Impl>(library)) {}

@@ -107,9 +107,10 @@ std::string Prepared(const std::string& folder) {
 const CodeCache& CodeCache::ForThisProcess() {
     static const CodeCache* const cache = [] {
         const std::string id = BuildId();
-        // Code made on a processor with an fma instruction uses it.
+        // Code made on a processor with an fma instruction or 256-bit vectors uses them.
         return new CodeCache(id.empty() ? std::string() : Folder(),
-                             id + (HasFmaInstruction() ? "+fma" : ""));
+                             id + (HasFmaInstruction() ? "+fma" : "") +
+                                 (HasAvx2Instructions() ? "+avx2" : ""));
     }();
     return *cache;
 }

@@ -32,9 +32,10 @@ struct BatchVariable {
 };
 
 // The program's values at count points, the batch variable holding values[i] (a plain number) at
-// the i-th and every other name what the environment holds, into results: the number of points
-// done, which stops at the first point where the evaluator must run the program. What does not
-// depend on the batch variable is computed once.
+// the i-th and every other name what the environment holds, into results (not the same room): the
+// number of points done, which stops at the first point where the evaluator must run the program;
+// results beyond those points hold nothing to use. What does not depend on the batch variable is
+// computed once.
 using ManyFunction = std::size_t (*)(const Variant* globals, double* const* storages,
                                      const double* values, double* results, std::size_t count);
 

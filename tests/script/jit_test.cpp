@@ -79,14 +79,25 @@ protected:
     }
 
     // The batch function over x, with y, z and a of each set, against the function at each x of
-    // the sets: the same values up to the first point where the function hands back.
+    // the sets: the same values up to the first point where the function hands back. Batches of
+    // a few points and of many are made in different ways: the x of the sets are taken once and
+    // again and again.
     void ExpectSameBatches(const std::string& text, const jit::NumericCode& code, std::size_t i,
                            const std::vector<std::vector<Variant>>& valueSets) {
-        const jit::ManyFunction many = code.Many(i);
-        ASSERT_NE(many, nullptr) << text;
         std::vector<double> xs;
         for (const auto& values : valueSets)
             if (values[0].type == VarType::Number) xs.push_back(values[0].number);
+        ExpectSameBatch(text, code, i, valueSets, xs);
+        const std::size_t few = xs.size();
+        for (int copy = 0; copy < 4; ++copy)
+            xs.insert(xs.end(), xs.begin(), xs.begin() + static_cast<std::ptrdiff_t>(few));
+        ExpectSameBatch(text, code, i, valueSets, xs);
+    }
+    void ExpectSameBatch(const std::string& text, const jit::NumericCode& code, std::size_t i,
+                         const std::vector<std::vector<Variant>>& valueSets,
+                         const std::vector<double>& xs) {
+        const jit::ManyFunction many = code.Many(i);
+        ASSERT_NE(many, nullptr) << text;
         std::vector<double> results(xs.size());
         Variant& x = names.globals[static_cast<std::size_t>(variables[0])];
         for (const auto& values : valueSets) {
