@@ -189,11 +189,12 @@ private:
         variables_.clear();
     }
 
-    // The batch function. Where the program calls no function at the point, its points are
-    // first computed in lanes, in a loop without exits that the compiler makes into vector code:
-    // each check that would hand back marks the point's result as not a number instead. A second
-    // loop then takes the marked points one by one, where the code may call functions (a square
-    // that fails the moderate test) and hands back at the first one the evaluator must run.
+    // The batch function. Where the program calls no function at the point and there are enough
+    // points, they are first computed in lanes: a loop without exits that the compiler makes into
+    // vector code, where each check that would hand back marks the point's result as not a number
+    // instead. A second loop then takes the marked points one by one, where the code may call
+    // functions (a square that fails the moderate test) and hands back at the first point that the
+    // evaluator must run. A few points go one by one at once: lanes would cost more than they save.
     void AddMany(const Program& program, const std::string& name, BatchVariable batch) {
         gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
         gcc_jit_param* params[5] = {
@@ -204,90 +205,98 @@ private:
             g_.context_new_param(c_, nullptr, size, "count")};
         Begin(params, size, name);
         batch_ = batch;
-        const bool lanes = !CallsAtThePoint(program);
-        gcc_jit_lvalue* i = g_.function_new_local(fn_, nullptr, size, "i");
-        gcc_jit_rvalue* count = g_.param_as_rvalue(params[4]);
+        loop_ = {g_.function_new_local(fn_, nullptr, size, "i"), g_.param_as_rvalue(params[4]),
+                 g_.param_as_rvalue(params[2]), g_.param_as_rvalue(params[3]), nullptr};
         gcc_jit_block* none = g_.function_new_block(fn_, "none");
         gcc_jit_block* stop = g_.function_new_block(fn_, "stop");
-        gcc_jit_block* all = g_.function_new_block(fn_, "all");
         g_.block_end_with_return(none, nullptr, g_.context_zero(c_, size));
-        g_.block_end_with_return(stop, nullptr, g_.lvalue_as_rvalue(i));
-        g_.block_end_with_return(all, nullptr, count);
+        g_.block_end_with_return(stop, nullptr, g_.lvalue_as_rvalue(loop_.i));
         pre_ = {block_, none};
-        block_ = g_.function_new_block(fn_, "start"); // the loops, after what is computed once
-        gcc_jit_block* start = block_;
-        const auto at = [&](gcc_jit_param* array) {
-            return g_.context_new_array_access(c_, nullptr, g_.param_as_rvalue(array),
-                                               g_.lvalue_as_rvalue(i));
-        };
-        const auto below = [&](gcc_jit_rvalue* end) {
-            return g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_LT,
-                                             g_.lvalue_as_rvalue(i), end);
-        };
-        const auto loop = [&](const char* name, gcc_jit_block* after, gcc_jit_rvalue* end) {
-            gcc_jit_block* head = g_.function_new_block(fn_, name);
-            gcc_jit_block* body = g_.function_new_block(fn_, nullptr);
-            g_.block_add_assignment(block_, nullptr, i, g_.context_zero(c_, size));
-            g_.block_end_with_jump(block_, nullptr, head);
-            g_.block_end_with_conditional(head, nullptr, below(end), body, after);
-            block_ = body;
-            return head;
-        };
-        const auto next = [&](gcc_jit_block* head) {
-            g_.block_add_assignment_op(block_, nullptr, i, GCC_JIT_BINARY_OP_PLUS,
-                                       g_.context_one(c_, size));
-            g_.block_end_with_jump(block_, nullptr, head);
-        };
-        gcc_jit_lvalue* laned = nullptr; // the points taken in lanes: none where there are few
-        if (lanes) {
-            laned = g_.function_new_local(fn_, nullptr, size, "laned");
-            g_.block_add_assignment(
-                block_, nullptr, laned,
-                g_.context_new_binary_op(
-                    c_, nullptr, GCC_JIT_BINARY_OP_MULT, size, count,
-                    g_.context_new_cast(
-                        c_, nullptr,
-                        g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_GE, count,
-                                                  g_.context_new_rvalue_from_int(c_, size, 16)),
-                        size)));
-            gcc_jit_block* marked = g_.function_new_block(fn_, "marked");
-            gcc_jit_block* head = loop("lanes", marked, g_.lvalue_as_rvalue(laned));
-            ok_ = g_.function_new_local(fn_, nullptr, bool_, "ok");
-            g_.block_add_assignment(block_, nullptr, ok_, g_.context_one(c_, bool_));
-            gcc_jit_rvalue* value = EmitAt(program, g_.lvalue_as_rvalue(at(params[2])));
-            gcc_jit_lvalue* lane = g_.function_new_local(fn_, nullptr, double_, "lane");
-            g_.block_add_assignment(block_, nullptr, lane, Number(NAN));
-            gcc_jit_block* set = g_.function_new_block(fn_, nullptr);
-            gcc_jit_block* store = g_.function_new_block(fn_, nullptr);
-            g_.block_end_with_conditional(block_, nullptr, g_.lvalue_as_rvalue(ok_), set, store);
-            g_.block_add_assignment(set, nullptr, lane, value);
-            g_.block_end_with_jump(set, nullptr, store);
-            block_ = store;
-            g_.block_add_assignment(block_, nullptr, at(params[3]), g_.lvalue_as_rvalue(lane));
-            ok_ = nullptr;
-            next(head);
-            block_ = marked;
-        }
         handBack_ = stop;
-        gcc_jit_block* head = loop("points", all, count);
-        if (lanes) { // only the points whose lanes are marked, or that had none
+        gcc_jit_block* start = g_.function_new_block(fn_, "start"); // after what is done once
+        gcc_jit_block* oneByOne = g_.function_new_block(fn_, "one_by_one");
+        if (CallsAtThePoint(program)) {
+            g_.block_end_with_jump(start, nullptr, oneByOne);
+        } else {
+            gcc_jit_block* lanes = g_.function_new_block(fn_, "lanes");
+            g_.block_end_with_conditional(
+                start, nullptr,
+                g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_GE, loop_.count,
+                                          g_.context_new_rvalue_from_int(c_, size, 16)),
+                lanes, oneByOne);
+            block_ = lanes;
+            InLanes(program);
+            PointByPoint(program, true);
+        }
+        block_ = oneByOne;
+        PointByPoint(program, false);
+        g_.block_end_with_jump(pre_.block, nullptr, start);
+        batch_ = {};
+    }
+
+    // The lanes' loop, each result the value or, where a check failed, not a number.
+    void InLanes(const Program& program) {
+        gcc_jit_block* head = Loop("in_lanes");
+        ok_ = g_.function_new_local(fn_, nullptr, bool_, "ok");
+        g_.block_add_assignment(block_, nullptr, ok_, g_.context_one(c_, bool_));
+        gcc_jit_rvalue* value = EmitAt(program, g_.lvalue_as_rvalue(At(loop_.values)));
+        gcc_jit_lvalue* lane = g_.function_new_local(fn_, nullptr, double_, "lane");
+        g_.block_add_assignment(block_, nullptr, lane, Number(NAN));
+        gcc_jit_block* set = g_.function_new_block(fn_, nullptr);
+        gcc_jit_block* store = g_.function_new_block(fn_, nullptr);
+        g_.block_end_with_conditional(block_, nullptr, g_.lvalue_as_rvalue(ok_), set, store);
+        g_.block_add_assignment(set, nullptr, lane, value);
+        g_.block_end_with_jump(set, nullptr, store);
+        block_ = store;
+        g_.block_add_assignment(block_, nullptr, At(loop_.results), g_.lvalue_as_rvalue(lane));
+        ok_ = nullptr;
+        Next(head);
+    }
+
+    // The loop that takes each point, or only those whose lanes are marked, one by one.
+    void PointByPoint(const Program& program, bool marked) {
+        gcc_jit_block* head = Loop("point_by_point");
+        if (marked) {
             gcc_jit_block* redo = g_.function_new_block(fn_, nullptr);
             gcc_jit_block* skip = g_.function_new_block(fn_, nullptr);
             g_.block_end_with_conditional(
-                block_, nullptr,
-                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_LOGICAL_AND, bool_,
-                                         below(g_.lvalue_as_rvalue(laned)),
-                                         IsFinite(g_.lvalue_as_rvalue(at(params[3])))),
-                skip, redo);
+                block_, nullptr, IsFinite(g_.lvalue_as_rvalue(At(loop_.results))), skip, redo);
             block_ = skip;
-            next(head);
+            Next(head);
             block_ = redo;
         }
-        gcc_jit_rvalue* value = EmitAt(program, g_.lvalue_as_rvalue(at(params[2])));
-        g_.block_add_assignment(block_, nullptr, at(params[3]), value);
-        next(head);
-        g_.block_end_with_jump(pre_.block, nullptr, start);
-        batch_ = {};
+        gcc_jit_rvalue* value = EmitAt(program, g_.lvalue_as_rvalue(At(loop_.values)));
+        g_.block_add_assignment(block_, nullptr, At(loop_.results), value);
+        Next(head);
+        g_.block_end_with_return(block_, nullptr, loop_.count); // every point done
+    }
+
+    // A loop over the points from the first: the code goes on in its body, and after it once Next
+    // ends the body.
+    gcc_jit_block* Loop(const char* name) {
+        gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
+        gcc_jit_block* head = g_.function_new_block(fn_, name);
+        gcc_jit_block* body = g_.function_new_block(fn_, nullptr);
+        g_.block_add_assignment(block_, nullptr, loop_.i, g_.context_zero(c_, size));
+        g_.block_end_with_jump(block_, nullptr, head);
+        loop_.after = g_.function_new_block(fn_, nullptr);
+        g_.block_end_with_conditional(head, nullptr,
+                                      g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_LT,
+                                                                g_.lvalue_as_rvalue(loop_.i),
+                                                                loop_.count),
+                                      body, loop_.after);
+        block_ = body;
+        return head;
+    }
+    void Next(gcc_jit_block* head) {
+        g_.block_add_assignment_op(
+            block_, nullptr, loop_.i, GCC_JIT_BINARY_OP_PLUS,
+            g_.context_one(c_, g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T)));
+        g_.block_end_with_jump(block_, nullptr, head);
+        block_ = loop_.after;
+    }
+    gcc_jit_lvalue* At(gcc_jit_rvalue* array) {
+        return g_.context_new_array_access(c_, nullptr, array, g_.lvalue_as_rvalue(loop_.i));
     }
 
     // The program's value at the point, emitted where the code goes on.
@@ -664,6 +673,13 @@ private:
     Lane pre_;
     bool inPre_ = false;
     gcc_jit_lvalue* ok_ = nullptr; // in lanes: whether the point's checks hold so far
+    // The batch function's loops: the point's place, the count, the points and the results, and
+    // where the loop being made ends.
+    struct {
+        gcc_jit_lvalue* i;
+        gcc_jit_rvalue *count, *values, *results;
+        gcc_jit_block* after;
+    } loop_{};
 };
 
 CodeBuilder::CodeBuilder(const GccJit& library) : impl_(std::make_unique<Impl>(library)) {}
