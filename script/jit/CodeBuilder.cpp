@@ -6,6 +6,8 @@
 // loader fills.
 #include "script/jit/CodeBuilder.h"
 
+#include "script/jit/Callees.h"
+
 #include "script/Builtins.h"
 #include "script/Power.h"
 #include "script/Processor.h"
@@ -16,68 +18,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <utility>
 #include <vector>
 
 namespace vantrel::jit {
-
-const std::array<Unary, 12> UnaryCallees = {
-    ::fabs, ::atan, ::cos,  ::exp, ::trunc,     ::floor,
-    ::log,  ::sin,  ::sqrt, ::tan, ::nearbyint, SquaredOnThisProcessor()};
-const std::array<Binary, 1> BinaryCallees = {static_cast<Binary>(Power)};
-
-namespace {
-
-// The C library's functions, called through the code's tables: GCC then knows nothing of them
-// and the code calls exactly the functions that the evaluator calls.
-Unary LibraryFunction(int id) {
-    switch (id) {
-    case builtin::Abs:
-        return ::fabs;
-    case builtin::Atn:
-        return ::atan;
-    case builtin::Cos:
-        return ::cos;
-    case builtin::Exp:
-        return ::exp;
-    case builtin::Fix:
-        return ::trunc;
-    case builtin::Int:
-        return ::floor;
-    case builtin::Log:
-        return ::log;
-    case builtin::Sin:
-        return ::sin;
-    case builtin::Sqr:
-        return ::sqrt;
-    case builtin::Tan:
-        return ::tan;
-    case builtin::Round:
-        return ::nearbyint;
-    default:
-        return nullptr;
-    }
-}
-
-template <class Function, std::size_t N>
-int PlaceOf(Function f, const std::array<Function, N>& table) {
-    return static_cast<int>(std::find(table.begin(), table.end(), f) - table.begin());
-}
-
-bool CompilableBuiltin(const Instruction& in) {
-    return in.count == 1 && (LibraryFunction(in.index) != nullptr || in.index == builtin::Sgn ||
-                             in.index == builtin::CDbl);
-}
-
-bool CompilableBinary(BinaryOp op) {
-    return op == BinaryOp::Add || op == BinaryOp::Sub || op == BinaryOp::Mul ||
-           op == BinaryOp::Div || op == BinaryOp::Pow;
-}
-
-// A loaded shared object of code.
-
-} // namespace
 
 std::string FunctionName(std::size_t program) {
     std::string name = "numeric";
@@ -695,28 +639,6 @@ void CodeBuilder::Carry(const std::string& dependencies) {
 
 bool CodeBuilder::CompileTo(const std::string& path) {
     return impl_->CompileTo(path);
-}
-
-bool Compilable(const Program& program) {
-    if (!program.numeric || program.code.empty()) return false;
-    for (const Instruction& in : program.code) {
-        switch (in.code) {
-        case OpCode::PushNumber:
-        case OpCode::PushVar:
-        case OpCode::PushStorage:
-        case OpCode::Unary:
-            break;
-        case OpCode::Binary:
-            if (!CompilableBinary(static_cast<BinaryOp>(in.op))) return false;
-            break;
-        case OpCode::CallBuiltin:
-            if (!CompilableBuiltin(in)) return false;
-            break;
-        default:
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace vantrel::jit

@@ -12,14 +12,6 @@
 
 namespace vantrel::jit {
 
-using Unary = double (*)(double);
-using Binary = double (*)(double, double);
-
-// Every function the code may call, at its place in the shared object's tables "unary_callees"
-// and "binary_callees", which the loader fills.
-extern const std::array<Unary, 12> UnaryCallees;
-extern const std::array<Binary, 1> BinaryCallees;
-
 // The names of a program's functions in the shared object, by its place in the list.
 std::string FunctionName(std::size_t program);
 std::string ManyName(const std::string& function);

@@ -2,6 +2,7 @@
 // cache, and loaded with the dynamic loader, which also fills the code's tables of functions.
 #include "script/jit/NumericCode.h"
 
+#include "script/jit/Callees.h"
 #include "script/jit/CodeBuilder.h"
 #include "script/jit/CodeCache.h"
 #include "script/jit/GccJitLibrary.h"
