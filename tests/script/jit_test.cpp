@@ -88,10 +88,10 @@ protected:
         for (const auto& values : valueSets)
             if (values[0].type == VarType::Number) xs.push_back(values[0].number);
         ExpectSameBatch(text, code, i, valueSets, xs);
-        const std::size_t few = xs.size();
-        for (int copy = 0; copy < 4; ++copy)
-            xs.insert(xs.end(), xs.begin(), xs.begin() + static_cast<std::ptrdiff_t>(few));
-        ExpectSameBatch(text, code, i, valueSets, xs);
+        std::vector<double> again;
+        for (int copy = 0; copy < 5; ++copy)
+            again.insert(again.end(), xs.begin(), xs.end());
+        ExpectSameBatch(text, code, i, valueSets, again);
     }
     void ExpectSameBatch(const std::string& text, const jit::NumericCode& code, std::size_t i,
                          const std::vector<std::vector<Variant>>& valueSets,
