@@ -109,8 +109,7 @@ private:
             Ahead(L, {A, B, H + A, H / 2 + A});
         const double midpoint = H + A, quarter = H / 2;
         const double again = (quarter + quarter) + A;
-        const bool reused = std::bit_cast<uint64_t>(again) == std::bit_cast<uint64_t>(midpoint) &&
-                            MidpointReusable(L);
+        const bool reused = SameBits(again, midpoint) && MidpointReusable(L);
         const bool batched = Batches(L);
         if (batched) { // the variables are as SetVars gave them
             if (reused)
@@ -271,8 +270,7 @@ private:
     void Midpoints(int L, double first, int32_t count) {
         if (!Batches(L)) return;
         const std::size_t n = std::min(static_cast<std::size_t>(count), BatchPoints);
-        if (n != prepared_ ||
-            std::bit_cast<uint64_t>(points_[0]) != std::bit_cast<uint64_t>(first)) {
+        if (n != prepared_ || !SameBits(points_[0], first) || !SameBits(preparedStep_, d_.H[L])) {
             points_[0] = first;
             for (std::size_t i = 1; i < n; ++i)
                 points_[i] = d_.H[L] + points_[i - 1];
@@ -285,8 +283,8 @@ private:
     // leave them. The batch's points are finite and so are their values, so only the sum may
     // overflow: where it does, nothing is visited here and the steps one by one stop there.
     // The next batch's points are made in the same loop, so that the two chains of additions
-    // overlap; Midpoints takes them where they begin with its first point, as they do unless the
-    // engine stopped within this batch.
+    // overlap; Midpoints takes them where they are its own points, as they are unless the engine
+    // stopped within this batch.
     std::size_t VisitBatch(int L, double& x, double& sum, int32_t remaining) {
         if constexpr (HasBatches) {
             if (taken_ == done_) return 0;
@@ -306,6 +304,7 @@ private:
             for (; j < next; ++j)
                 point = points_[j] = H + point;
             prepared_ = next;
+            preparedStep_ = H;
             if (!std::isfinite(total)) return 0;
             taken_ = done_;
             x = d_.VarVal[L] = last; // Midpoints took the same steps
@@ -344,6 +343,9 @@ private:
         return false;
     }
 
+    static bool SameBits(double a, double b) {
+        return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+    }
     static void Checked(double value) {
         if (!std::isfinite(value)) throw ComputationError{OverflowError};
     }
@@ -357,9 +359,11 @@ private:
     Dimension& d_;
     Evaluation& eval_;
     // The batch: its points, the values of the first done_ of them, taken_ of them visited; or,
-    // once prepared_ is set, prepared_ points H apart from H on after the last point done.
+    // once prepared_ is set, prepared_ points preparedStep_ apart from that step on after the
+    // last point done.
     std::array<double, BatchPoints> points_, values_;
     std::size_t taken_ = 0, done_ = 0, prepared_ = 0;
+    double preparedStep_ = 0;
 };
 
 } // namespace vantrel
