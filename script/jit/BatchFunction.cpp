@@ -105,15 +105,6 @@ gcc_jit_lvalue* CodeBuilder::Impl::At(gcc_jit_rvalue* array) {
     return g_.context_new_array_access(c_, nullptr, array, g_.lvalue_as_rvalue(loop_.i));
 }
 
-gcc_jit_rvalue* CodeBuilder::Impl::EmitAt(const Program& program, gcc_jit_rvalue* point) {
-    stack_.clear();
-    depends_.clear();
-    point_ = Local(point);
-    for (const Instruction& in : program.code)
-        Emit(in);
-    return Checked(stack_.back());
-}
-
 bool CodeBuilder::Impl::CallsAtThePoint(const Program& program) {
     depends_.clear();
     bool calls = false;

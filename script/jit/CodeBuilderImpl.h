@@ -71,11 +71,9 @@ public:
         Begin(params, bool_, name);
         handBack_ = g_.function_new_block(fn_, "hand_back");
         g_.block_end_with_return(handBack_, nullptr, g_.context_zero(c_, bool_));
-        for (const Instruction& in : program.code)
-            Emit(in);
         g_.block_add_assignment(block_, nullptr,
                                 g_.rvalue_dereference(g_.param_as_rvalue(params[2]), nullptr),
-                                Checked(stack_.back()));
+                                EmitAt(program));
         g_.block_end_with_return(block_, nullptr, g_.context_one(c_, bool_));
         if (batch.kind != BatchVariable::None) AddMany(program, ManyName(name), batch);
     }
@@ -120,8 +118,6 @@ private:
         fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, result, name.c_str(),
                                       name.ends_with("_many") ? 5 : 3, params, 0);
         block_ = g_.function_new_block(fn_, "entry");
-        stack_.clear();
-        depends_.clear();
         variables_.clear();
     }
 
@@ -141,8 +137,15 @@ private:
     gcc_jit_block* Loop(const char* name);
     void Next(gcc_jit_block* head);
     gcc_jit_lvalue* At(gcc_jit_rvalue* array);
-    // The program's value at the point, emitted where the code goes on.
-    gcc_jit_rvalue* EmitAt(const Program& program, gcc_jit_rvalue* point);
+    // The program's value, emitted where the code goes on; a batch function's at the point.
+    gcc_jit_rvalue* EmitAt(const Program& program, gcc_jit_rvalue* point = nullptr) {
+        stack_.clear();
+        depends_.clear();
+        if (point) point_ = Local(point);
+        for (const Instruction& in : program.code)
+            Emit(in);
+        return Checked(stack_.back());
+    }
     // Whether the program calls a function (or the evaluator's power) with a value that depends
     // on the batch variable, which code in lanes cannot.
     bool CallsAtThePoint(const Program& program);
