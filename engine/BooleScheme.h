@@ -34,6 +34,12 @@
 // by one. varsSet says that no variable value has changed and nothing but limits has been
 // evaluated since the last SetVars. Where the computation ends before the last points done are
 // visited, UnvisitF takes them back, so that the policy's state is that of the last point visited.
+// Where level 0's limits are lone numbers, its first batch is the same at every point of level 1;
+// a policy that keeps it offers
+//   bool KeepFirstBatch(std::span<const double> xs);  the first batch, just evaluated whole
+//   std::size_t EvalFirstAgain(double* values);
+// EvalFirstAgain is SetInnerVars(0), then EvalFMany on the points kept, with the values of level 1
+// and the outer levels as they stand.
 #pragma once
 
 #include "engine/Dimension.h"
@@ -93,6 +99,16 @@ private:
         const int L = --d_.Level;
         d_.NSub[L] = 2;
         d_.Integ[L] = 0;
+        if ((outerAssigned && L == 0 && FirstEstimatesAgain()) || FirstEstimates(L, outerAssigned))
+            while (!(std::fabs(d_.Integ[L] - d_.PrevInteg[L]) < d_.MaxError &&
+                     d_.NSub[L] >= d_.MinSub[L]))
+                Refine(L);
+        ++d_.Level;
+    }
+
+    // Simpson on 2 subintervals and Boole on 4: false where the level's limits are equal, and its
+    // integral 0.
+    bool FirstEstimates(int L, bool outerAssigned) {
         if (outerAssigned)
             SetInnerVars(L);
         else
@@ -101,13 +117,10 @@ private:
         const double B = Stored(d_.ULVal[L], eval_.EvalLimit(L, true));
         double& H = d_.H[L];
         Stored(H, (B - A) / 2); // NSub(L) is 2: a halving, which the compiler makes a product
-        if (H == 0) {
-            ++d_.Level;
-            return;
-        }
+        if (H == 0) return false;
         if (WantsAhead(L)) // all but the last of the points that the two estimates visit
             Ahead(L, {A, B, H + A, H / 2 + A});
-        const double midpoint = H + A, quarter = H / 2;
+        const double half = H, midpoint = H + A, quarter = H / 2;
         const double again = (quarter + quarter) + A;
         const bool reused = SameBits(again, midpoint) && MidpointReusable(L);
         const bool batched = Batches(L);
@@ -116,27 +129,26 @@ private:
                 Batch({A, B, midpoint, quarter + A, 3 * quarter + A});
             else
                 Batch({A, B, midpoint, again, quarter + A, 3 * quarter + A});
+            if (FirstEstimatesAtOnce(L, reused)) {
+                KeepFirstBatch(half);
+                return true;
+            }
         }
-        if (!(batched && FirstEstimatesAtOnce(L, reused))) {
-            // Simpson on 2 subintervals: the first previous estimate.
-            Stored(d_.FA[L], F(L, A));
-            Stored(d_.FB[L], F(L, B));
-            const double midValue = F(L, midpoint);
-            Stored(d_.PrevInteg[L], Simpson(midValue, d_.FA[L], d_.FB[L], H));
-            // Boole on 4 subintervals; the midpoint is evaluated again unless its value is sure.
-            d_.NSub[L] *= 2;
-            Stored(H, quarter);
-            d_.Sum14[L] = 0;
-            Stored(d_.Sum7[L], d_.FB[L] + d_.FA[L]);
-            Stored(d_.Sum12[L], reused ? midValue : F(L, again));
-            Stored(d_.Sum32[L], F(L, H + A));
-            Stored(d_.Sum32[L], F(L, 3 * H + A) + d_.Sum32[L]);
-            Stored(d_.Integ[L], Boole(d_.Sum12[L], d_.Sum7[L], d_.Sum32[L], H));
-        }
-        while (
-            !(std::fabs(d_.Integ[L] - d_.PrevInteg[L]) < d_.MaxError && d_.NSub[L] >= d_.MinSub[L]))
-            Refine(L);
-        ++d_.Level;
+        // Simpson on 2 subintervals: the first previous estimate.
+        Stored(d_.FA[L], F(L, A));
+        Stored(d_.FB[L], F(L, B));
+        const double midValue = F(L, midpoint);
+        Stored(d_.PrevInteg[L], Simpson(midValue, d_.FA[L], d_.FB[L], H));
+        // Boole on 4 subintervals; the midpoint is evaluated again unless its value is sure.
+        d_.NSub[L] *= 2;
+        Stored(H, quarter);
+        d_.Sum14[L] = 0;
+        Stored(d_.Sum7[L], d_.FB[L] + d_.FA[L]);
+        Stored(d_.Sum12[L], reused ? midValue : F(L, again));
+        Stored(d_.Sum32[L], F(L, H + A));
+        Stored(d_.Sum32[L], F(L, 3 * H + A) + d_.Sum32[L]);
+        Stored(d_.Integ[L], Boole(d_.Sum12[L], d_.Sum7[L], d_.Sum32[L], H));
+        return true;
     }
 
     // The two first estimates of level 0 where the batch holds every value they take: the steps
@@ -145,11 +157,36 @@ private:
     // stop where ComputeLevel would.
     bool FirstEstimatesAtOnce(int L, bool reused) {
         if (taken_ != 0 || done_ != (reused ? 5u : 6u)) return false;
-        const double* v = values_.data();
+        if (!StoreFirstEstimates(L, values_.data(), done_, d_.H[L], points_[done_ - 1]))
+            return false;
+        taken_ = done_;
+        return true;
+    }
+
+    // Level 0's first estimates at a new point of level 1 where level 0's limits are lone
+    // numbers and its first batch came whole the last time: the same points, kept by the policy,
+    // evaluated at once. Where that fails, nothing is left of it and the steps are made anew.
+    bool FirstEstimatesAgain() {
+        if constexpr (KeepsFirstBatch) {
+            if (firstAgain_ == 0) return false;
+            const std::size_t done = eval_.EvalFirstAgain(values_.data());
+            if (done == firstAgain_ &&
+                StoreFirstEstimates(0, values_.data(), done, firstH_, firstLast_))
+                return true;
+            if (done > 0) eval_.UnvisitF(done);
+            firstAgain_ = 0;
+        }
+        return false;
+    }
+
+    // The first estimates from the values of their points in the order of a batch (A, B, the
+    // midpoint, the midpoint again unless it is reused, the two quarter points), where H is
+    // half the level's width and last the last point.
+    bool StoreFirstEstimates(int L, const double* v, std::size_t count, double H, double last) {
         const double fa = v[0], fb = v[1], midValue = v[2];
-        const double sum12 = reused ? midValue : v[3];
-        const double first32 = v[done_ - 2], last32 = v[done_ - 1];
-        const double H = d_.H[L], quarter = H / 2;
+        const double sum12 = count == 5 ? midValue : v[3];
+        const double first32 = v[count - 2], last32 = v[count - 1];
+        const double quarter = H / 2;
         const double prev = Simpson(midValue, fa, fb, H);
         const double sum7 = fb + fa;
         const double sum32 = last32 + first32;
@@ -157,7 +194,7 @@ private:
         if (!(std::isfinite(prev) & std::isfinite(quarter) & std::isfinite(sum7) &
               std::isfinite(sum32) & std::isfinite(integ)))
             return false;
-        d_.VarVal[L] = points_[done_ - 1];
+        d_.VarVal[L] = last;
         d_.FA[L] = fa;
         d_.FB[L] = fb;
         d_.PrevInteg[L] = prev;
@@ -168,7 +205,6 @@ private:
         d_.Sum12[L] = sum12;
         d_.Sum32[L] = sum32;
         d_.Integ[L] = integ;
-        taken_ = done_;
         return true;
     }
 
@@ -260,6 +296,20 @@ private:
         if constexpr (HasBatches) return L == 0 && L != d_.LastLevel && !WantsAhead(0);
         return false;
     }
+    static constexpr bool KeepsFirstBatch =
+        HasBatches && requires(Evaluation & e, std::span<const double> xs, double* values) {
+        e.KeepFirstBatch(xs);
+        e.EvalFirstAgain(values);
+    };
+    void KeepFirstBatch(double H) {
+        if constexpr (KeepsFirstBatch)
+            if (d_.Level == 0 && eval_.KeepFirstBatch(std::span(points_.data(), taken_))) {
+                firstAgain_ = taken_;
+                firstH_ = H;
+                firstLast_ = points_[taken_ - 1];
+            }
+    }
+
     // The points that level 0 is about to visit, in order, as one batch, with the variables as
     // the last SetVars gave them.
     void Batch(std::initializer_list<double> points) {
@@ -364,6 +414,10 @@ private:
     std::array<double, BatchPoints> points_, values_;
     std::size_t taken_ = 0, done_ = 0, prepared_ = 0;
     double preparedStep_ = 0;
+    // The count of level 0's first batch's points where the policy keeps them
+    // (FirstEstimatesAgain), half the level's width then and the last point.
+    std::size_t firstAgain_ = 0;
+    double firstH_ = 0, firstLast_ = 0;
 };
 
 } // namespace vantrel

@@ -28,6 +28,7 @@ void Evaluation::Prepare() {
     equation_ = engine_.Prepare(d_.Equation);
     if (n > 0) engine_.BatchOver(equation_, vars_[0]); // level 0's batches
     batchesAgain_ = n > 0 && loneLimits_[0] && loneLimits_[1];
+    firstPoints_.clear();
     const std::vector<bool> independent = IndependentLevels(engine_, d_, lower_, upper_, equation_);
     independentLevels_ = static_cast<int>(std::count(independent.begin(), independent.end(), true));
     onlyChanged_ = n <= 64;
@@ -104,7 +105,10 @@ std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values, bo
     if (xs.empty() || !onlyChanged_ || !engine_.MachineCodeReady(equation_)) return 0;
     // SetVars would find every value as it assigned it, unless a statement has run since.
     if (!varsSet || assignedAt_ != statementsRun_) SetVars();
-    const std::size_t done = engine_.EvaluateMany(equation_, vars_[0], xs, values, batchesAgain_);
+    return Evaluated(xs, engine_.EvaluateMany(equation_, vars_[0], xs, values, batchesAgain_));
+}
+
+std::size_t Evaluation::Evaluated(std::span<const double> xs, std::size_t done) {
     if (done == xs.size())
         assigned_[0] = std::bit_cast<uint64_t>(xs.back());
     else // the engine holds the point it stopped at or the one before: Assign sees which
@@ -113,6 +117,20 @@ std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values, bo
     funcs_.ierr = 0; // machine code calls no added function
     Count(done);
     return done;
+}
+
+bool Evaluation::KeepFirstBatch(std::span<const double> xs) {
+    if (!batchesAgain_) return false;
+    firstPoints_.assign(xs.begin(), xs.end());
+    firstRounded_.resize(xs.size());
+    return ScriptControl::RoundPoints(xs, firstRounded_.data()) == xs.size();
+}
+
+std::size_t Evaluation::EvalFirstAgain(double* values) {
+    SetInnerVars(0);
+    if (!onlyChanged_ || assignedAt_ != statementsRun_) return 0;
+    return Evaluated(firstPoints_, engine_.EvaluateRounded(equation_, vars_[0], firstPoints_,
+                                                           firstRounded_.data(), values));
 }
 
 void Evaluation::UnvisitF(std::size_t count) {

@@ -38,6 +38,12 @@ public:
     // visiting them; the variable then holds the last point visited again.
     std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet);
     void UnvisitF(std::size_t count);
+    // Level 0's first batch, where its points come again at every point of level 1 (level 0's
+    // limits are lone numbers): KeepFirstBatch keeps the points with their stored values, and
+    // EvalFirstAgain evaluates them again at a new point of level 1, as SetInnerVars(0) and
+    // EvalFMany(points, values, true) would.
+    bool KeepFirstBatch(std::span<const double> xs);
+    std::size_t EvalFirstAgain(double* values);
     // Whether a point of the level is a pure function of the outer variables (IndependentPoints.h).
     bool Independent(int level) const { return level < independentLevels_; }
     bool MidpointReusable(int level) const { return Independent(level); }
@@ -47,6 +53,8 @@ public:
 
 private:
     void Count(uint64_t done);
+    // EvalFMany's bookkeeping once the engine has evaluated done of the points xs.
+    std::size_t Evaluated(std::span<const double> xs, std::size_t done);
     // Bit k set where the value of level k, first <= k < end, is not the one last assigned.
     uint64_t ChangedIn(std::size_t first, std::size_t end) const;
     // Assigns the variables of the levels whose bits are set.
@@ -66,6 +74,7 @@ private:
     int independentLevels_ = 0; // levels 0 to this one less, as the inner ones of one are
     // Level 0's batches come again at every outer point: its limits are lone numbers.
     bool batchesAgain_ = false;
+    std::vector<double> firstPoints_, firstRounded_; // KeepFirstBatch's
     // The bits of the values last assigned, and the engine's statements count then. Where every
     // variable is plain and has a name of its own, only a changed value needs assigning again.
     std::vector<uint64_t> assigned_;

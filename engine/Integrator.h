@@ -81,6 +81,8 @@ public:
         return main_.EvalFMany(xs, values, varsSet);
     }
     void UnvisitF(std::size_t count) { main_.UnvisitF(count); }
+    bool KeepFirstBatch(std::span<const double> xs) { return main_.KeepFirstBatch(xs); }
+    std::size_t EvalFirstAgain(double* values) { return main_.EvalFirstAgain(values); }
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
     // An integral per point is worth a thread; a single integrand evaluation is not.
     bool ComputesAhead(int level) const {

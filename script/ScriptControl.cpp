@@ -99,6 +99,16 @@ std::size_t ScriptControl::EvaluateMany(ExprHandle expression, VarHandle variabl
     return engine_->EvaluateMany(expression, variable, xs, values, pointsAgain);
 }
 
+std::size_t ScriptControl::RoundPoints(std::span<const double> xs, double* rounded) {
+    return ScriptEngine::RoundPoints(xs, rounded);
+}
+
+std::size_t ScriptControl::EvaluateRounded(ExprHandle expression, VarHandle variable,
+                                           std::span<const double> xs, const double* rounded,
+                                           double* values) {
+    return engine_->EvaluateRounded(expression, variable, xs, rounded, values);
+}
+
 const uint64_t& ScriptControl::StatementsRun() const {
     return engine_->StatementsRun();
 }

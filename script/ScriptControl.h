@@ -99,6 +99,13 @@ public:
     // come again and again, so that their roundings to 15 digits are worth keeping.
     std::size_t EvaluateMany(ExprHandle expression, VarHandle variable, std::span<const double> xs,
                              double* values, bool pointsAgain);
+    // The stored value of each point in order (its rounding to 15 digits) into rounded: how many
+    // from the first are finite and have a finite stored value.
+    static std::size_t RoundPoints(std::span<const double> xs, double* rounded);
+    // EvaluateMany over points that RoundPoints gave the stored values rounded, every one of them
+    // finite: for a caller that keeps a batch of points that come again.
+    std::size_t EvaluateRounded(ExprHandle expression, VarHandle variable,
+                                std::span<const double> xs, const double* rounded, double* values);
     // Counts the statements run, and whatever else may change stored values behind Assign; the
     // count lives as long as this engine.
     const uint64_t& StatementsRun() const;

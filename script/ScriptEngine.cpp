@@ -310,17 +310,13 @@ void ScriptEngine::BatchOver(int32_t expression, int32_t variable) {
     runs.code = WorthCompiling(*runs.program) ? compiler_->Find(*runs.program, batch) : nullptr;
 }
 
-namespace {
-
-// How many of the points, from the first, are finite and have a finite rounded value.
-std::size_t FinitePrefix(std::span<const double> xs, const double* rounded) {
+std::size_t ScriptEngine::RoundPoints(std::span<const double> xs, double* rounded) {
+    Round15Many(xs, rounded);
     std::size_t count = 0;
     while (count < xs.size() && std::isfinite(xs[count]) && std::isfinite(rounded[count]))
         ++count;
     return count;
 }
-
-} // namespace
 
 // Batches are compared by their bits: 0 and -0 have roundings of their own.
 const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const double> xs) {
@@ -335,8 +331,7 @@ const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const doubl
     }
     kept.points.assign(xs.begin(), xs.end());
     kept.rounded.resize(xs.size());
-    Round15Many(xs, kept.rounded.data());
-    kept.finite = FinitePrefix(xs, kept.rounded.data());
+    kept.finite = RoundPoints(xs, kept.rounded.data());
     return roundedBatches_.emplace_back(std::move(kept));
 }
 
@@ -348,22 +343,24 @@ const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const doubl
 std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
                                        std::span<const double> xs, double* values,
                                        bool pointsAgain) {
-    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
-    const jit::NumericFunction machine = ReadyCode(expression);
-    if (!machine || !AssignsPlainly(variable)) return 0;
-    const double* rounded = nullptr;
-    std::size_t count = 0;
+    if (!ReadyCode(expression) || !AssignsPlainly(variable)) return 0;
     if (pointsAgain) {
         const RoundedBatch& kept = RoundAgain(xs);
-        rounded = kept.rounded.data();
-        count = kept.finite;
-    } else {
-        roundedPoints_.resize(xs.size());
-        Round15Many(xs, roundedPoints_.data());
-        rounded = roundedPoints_.data();
-        count = FinitePrefix(xs, rounded);
+        return EvaluateRounded(expression, variable, xs.first(kept.finite), kept.rounded.data(),
+                               values);
     }
-    if (count == 0) return 0;
+    roundedPoints_.resize(xs.size());
+    const std::size_t count = RoundPoints(xs, roundedPoints_.data());
+    return EvaluateRounded(expression, variable, xs.first(count), roundedPoints_.data(), values);
+}
+
+std::size_t ScriptEngine::EvaluateRounded(int32_t expression, int32_t variable,
+                                          std::span<const double> xs, const double* rounded,
+                                          double* values) {
+    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    const jit::NumericFunction machine = ReadyCode(expression);
+    const std::size_t count = xs.size();
+    if (count == 0 || !machine || !AssignsPlainly(variable)) return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     const Variant* const globals = names_.globals.data();
     double* const* const storages = names_.storages.data();

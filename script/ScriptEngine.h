@@ -53,6 +53,9 @@ public:
     bool CompilingMachineCode() const { return compiler_->Busy(); }
     std::size_t EvaluateMany(int32_t expression, int32_t variable, std::span<const double> xs,
                              double* values, bool pointsAgain);
+    std::size_t EvaluateRounded(int32_t expression, int32_t variable, std::span<const double> xs,
+                                const double* rounded, double* values);
+    static std::size_t RoundPoints(std::span<const double> xs, double* rounded);
     const uint64_t& StatementsRun() const { return statementsRun_; }
 
 private:

@@ -32,6 +32,12 @@ struct Batched : PointByPoint {
         return done;
     }
     void UnvisitF(std::size_t count) { eval.UnvisitF(count); }
+    bool KeepFirstBatch(std::span<const double> xs) { return eval.KeepFirstBatch(xs); }
+    std::size_t EvalFirstAgain(double* values) {
+        const std::size_t done = eval.EvalFirstAgain(values);
+        batched += done;
+        return done;
+    }
 };
 
 bool MachineCodeBuilt() {
@@ -119,6 +125,13 @@ const Problem Problems[] = {
     {"overflow in a refinement's sum",
      "1E308/(1+1E20*(y-0.3125)^2)+1E308/(1+1E20*(y-0.4375)^2)",
      {{"y", "0", "1", 16}, {"x", "0", "1"}}},
+    {"the first batch again failing at the fourth outer point",
+     "y/(x-0.25)",
+     {{"y", "0", "1"}, {"x", "0", "1"}}},
+    {"the first batch again failing at its last point",
+     "1/(y+1-1.75*x)",
+     {{"y", "0", "1"}, {"x", "0", "1"}}},
+    {"the first batch again overflowing", "1E308*x+y", {{"y", "0", "1"}, {"x", "0", "1"}}},
     {"overflow in the first estimate", "1.7E308+x", {{"y", "0", "1"}, {"x", "0", "1"}}},
     {"overflow in the second estimate only", "1E306+x*y", {{"y", "0", "1"}, {"x", "0", "1"}}},
     {"a point that no assignment can store",
