@@ -242,28 +242,32 @@ void ScriptEngine::Assign(int32_t variable, double value) {
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     const auto bits = std::bit_cast<uint64_t>(value);
     if (bound.Holds(bits, statementsRun_)) return;
-    if (bound.kind == BoundVariable::Text || !std::isfinite(value)) {
-        ExecuteStatement(bound.name + "=" + AssignmentText(value));
-        return;
+    if (bound.kind != BoundVariable::Text && std::isfinite(value)) {
+        if (bits != bound.lastBits) {
+            bound.lastStored = Round15(value);
+            bound.lastBits = bits;
+        }
+        // A text that reads back as no finite number fails as the statement fails.
+        if (std::isfinite(bound.lastStored)) {
+            bound.storedAt = statementsRun_;
+            if (bound.kind == BoundVariable::Member)
+                AssignMember(bound, value);
+            else
+                StorePlainly(bound, bound.lastStored);
+            return;
+        }
     }
-    if (bits != bound.lastBits) {
-        bound.lastStored = Round15(value);
-        bound.lastBits = bits;
-    }
-    const double stored = bound.lastStored;
-    // A text that reads back as no finite number fails as the statement fails.
-    if (!std::isfinite(stored)) {
-        ExecuteStatement(bound.name + "=" + AssignmentText(value));
-        return;
-    }
-    bound.storedAt = statementsRun_;
-    if (bound.kind != BoundVariable::Member) {
-        StorePlainly(bound, stored);
-        return;
-    }
+    AssignByStatement(bound, value);
+}
+
+void ScriptEngine::AssignByStatement(const BoundVariable& bound, double value) {
+    ExecuteStatement(bound.name + "=" + AssignmentText(value));
+}
+
+void ScriptEngine::AssignMember(const BoundVariable& bound, double value) {
     const MemberRef& member = names_.properties[static_cast<std::size_t>(bound.index)];
     try {
-        member.object->SetProperty(member.index, Variant::Num(stored));
+        member.object->SetProperty(member.index, Variant::Num(bound.lastStored));
     } catch (const RuntimeError& error) {
         Program statement;
         statement.text = bound.name + "=" + AssignmentText(value);

@@ -78,6 +78,10 @@ private:
 
     // Stores into the variable's plain slot; the address of the number stored.
     double* StorePlainly(const BoundVariable& bound, double stored);
+    // Assign's routes other than the plain slot's, kept out of it: the integrator assigns at
+    // nearly every point.
+    [[gnu::noinline]] void AssignByStatement(const BoundVariable& bound, double value);
+    [[gnu::noinline]] void AssignMember(const BoundVariable& bound, double value);
     jit::NumericFunction ReadyCode(int32_t expression) const;
     jit::BatchVariable BatchBinding(int32_t variable) const;
     struct RoundedBatch {
