@@ -22,7 +22,7 @@
 // of evaluating it a second time. And a policy that can compute a level's values ahead, in
 // parallel, offers
 //   bool ComputesAhead(int L);
-//   void Ahead(int L, const std::vector<double>& points);   the points about to be visited
+//   void Ahead(int L, std::span<const double> points);      the points about to be visited
 //   bool TakeAhead(int L, double x, double& value);         a value computed ahead, if any
 // The scheme still visits every point in its order; a value taken from ahead is the one its
 // evaluation would give, and an evaluation that failed ahead is made again in order. A policy
@@ -118,8 +118,10 @@ private:
         double& H = d_.H[L];
         Stored(H, (B - A) / 2); // NSub(L) is 2: a halving, which the compiler makes a product
         if (H == 0) return false;
-        if (WantsAhead(L)) // all but the last of the points that the two estimates visit
-            Ahead(L, {A, B, H + A, H / 2 + A});
+        if (WantsAhead(L)) { // all but the last of the points that the two estimates visit
+            const double points[] = {A, B, H + A, H / 2 + A};
+            Ahead(L, points);
+        }
         const double half = H, midpoint = H + A, quarter = H / 2;
         const double again = (quarter + quarter) + A;
         const bool reused = SameBits(again, midpoint) && MidpointReusable(L);
@@ -271,7 +273,7 @@ private:
     }
 
     static constexpr bool HasAhead =
-        requires(Evaluation & e, const std::vector<double>& p, double& v) {
+        requires(Evaluation & e, std::span<const double> p, double& v) {
         e.ComputesAhead(0);
         e.Ahead(0, p);
         e.TakeAhead(0, 0.0, v);
@@ -280,7 +282,7 @@ private:
         if constexpr (HasAhead) return eval_.ComputesAhead(L);
         return false;
     }
-    void Ahead(int L, const std::vector<double>& points) {
+    void Ahead(int L, std::span<const double> points) {
         if constexpr (HasAhead) eval_.Ahead(L, points);
     }
 

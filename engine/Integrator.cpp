@@ -212,7 +212,7 @@ void Integrator::PrepareWorker(std::size_t index) {
     own.x = funcs.x;
 }
 
-void Integrator::Ahead(int level, const std::vector<double>& points) {
+void Integrator::Ahead(int level, std::span<const double> points) {
     if (level == d_.LastLevel) outerPass_.BeginAhead(d_, points.size());
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     // A batch computed here whole gives the mean cost of its points, which its first points
@@ -227,7 +227,7 @@ void Integrator::Ahead(int level, const std::vector<double>& points) {
     batch.opened = {};
     if (batch.launched) pool_->Close(level);
     batch.launched = false;
-    batch.points = points;
+    batch.points.assign(points.begin(), points.end());
     batch.next = 0;
     batch.timedHere = false;
     batch.elsewhere = ahead_ != nullptr;

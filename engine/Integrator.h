@@ -89,7 +89,7 @@ public:
         return parallel_ && level >= 1 && main_.Independent(level) &&
                (!ahead_ || ahead_->ComputesAhead(level, d_.Order));
     }
-    void Ahead(int level, const std::vector<double>& points);
+    void Ahead(int level, std::span<const double> points);
     // Called at every point of an outer level: what is not computed ahead returns at once.
     bool TakeAhead(int level, double x, double& value) {
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
