@@ -227,12 +227,12 @@ void Integrator::Ahead(int level, std::span<const double> points) {
     batch.opened = {};
     if (batch.launched) pool_->Close(level);
     batch.launched = false;
-    batch.points.assign(points.begin(), points.end());
     batch.next = 0;
     batch.timedHere = false;
     batch.elsewhere = ahead_ != nullptr;
     batch.deferred = false;
     if (batch.elsewhere) {
+        batch.points.assign(points.begin(), points.end());
         ComputeElsewhere(level);
         return;
     }
@@ -244,10 +244,13 @@ void Integrator::Ahead(int level, std::span<const double> points) {
         batch.untimed = batch.untimedLeft > 0;
         batch.untimedLeft = batch.untimed ? batch.untimedLeft - 1 : UntimedBatches;
     }
-    if (!batch.untimed) {
-        batch.timedSize = points.size();
-        batch.opened = now != Clock::time_point{} ? now : Clock::now();
+    if (batch.untimed) { // nothing of it is computed ahead: TakeComputed needs no points
+        batch.points.clear();
+        return;
     }
+    batch.points.assign(points.begin(), points.end());
+    batch.timedSize = points.size();
+    batch.opened = now != Clock::time_point{} ? now : Clock::now();
     if (cost > Clock::duration::zero() && work >= LaunchWork() && !CompileTakesACore())
         Launch(level, 0);
 }
