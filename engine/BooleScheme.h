@@ -39,7 +39,11 @@
 //   bool KeepFirstBatch(std::span<const double> xs);  the first batch, just evaluated whole
 //   std::size_t EvalFirstAgain(double* values);
 // EvalFirstAgain is SetInnerVars(0), then EvalFMany on the points kept, with the values of level 1
-// and the outer levels as they stand.
+// and the outer levels as they stand. Such a policy may also offer
+//   std::size_t EvalFirstAgainOver(std::span<const double> outer, double* values);
+// EvalFirstAgain with level 1's value at each of the points outer in turn, right after a
+// SetInnerVars(1), as far as each comes whole: the number of points of outer done; UnvisitF takes
+// their evaluations back.
 #pragma once
 
 #include "engine/Dimension.h"
@@ -49,7 +53,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <initializer_list>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -125,17 +128,18 @@ private:
         const double half = H, midpoint = H + A, quarter = H / 2;
         const double again = (quarter + quarter) + A;
         const bool reused = SameBits(again, midpoint) && MidpointReusable(L);
-        const bool batched = Batches(L);
-        if (batched) { // the variables are as SetVars gave them
-            if (reused)
-                Batch({A, B, midpoint, quarter + A, 3 * quarter + A});
-            else
-                Batch({A, B, midpoint, again, quarter + A, 3 * quarter + A});
+        // The points in the order of their visits, the midpoint's second one left out if reused.
+        double visits[] = {A, B, midpoint, again, quarter + A, 3 * quarter + A};
+        if (reused) std::copy(visits + 4, visits + 6, visits + 3);
+        const std::span<const double> points(visits, reused ? 5 : 6);
+        if (Batches(L)) { // the variables are as SetVars gave them
+            Batch(points);
             if (FirstEstimatesAtOnce(L, reused)) {
                 KeepFirstBatch(half);
                 return true;
             }
         }
+        if (L == 1 && FirstEstimatesOverKept(points)) return true;
         // Simpson on 2 subintervals: the first previous estimate.
         Stored(d_.FA[L], F(L, A));
         Stored(d_.FB[L], F(L, B));
@@ -181,33 +185,83 @@ private:
         return false;
     }
 
-    // The first estimates from the values of their points in the order of a batch (A, B, the
-    // midpoint, the midpoint again unless it is reused, the two quarter points), where H is
-    // half the level's width and last the last point.
-    bool StoreFirstEstimates(int L, const double* v, std::size_t count, double H, double last) {
-        const double fa = v[0], fb = v[1], midValue = v[2];
-        const double sum12 = count == 5 ? midValue : v[3];
-        const double first32 = v[count - 2], last32 = v[count - 1];
-        const double quarter = H / 2;
-        const double prev = Simpson(midValue, fa, fb, H);
-        const double sum7 = fb + fa;
-        const double sum32 = last32 + first32;
-        const double integ = Boole(sum12, sum7, sum32, quarter);
-        if (!(std::isfinite(prev) & std::isfinite(quarter) & std::isfinite(sum7) &
-              std::isfinite(sum32) & std::isfinite(integ)))
-            return false;
+    // Level 1's first estimates where level 0's first batch is kept: level 0's integral at each
+    // of level 1's points from that batch, all at once, where at every one of them the first
+    // two estimates are finite and agree, so that level 0 refines nothing there. Only the last
+    // point's steps of level 0 are stored, and those of level 1, where every result is finite.
+    // Else nothing is stored or visited here, and the steps are made one by one; once level 0
+    // has needed more than its first estimates, they are always made so.
+    bool FirstEstimatesOverKept(std::span<const double> points) {
+        if constexpr (KeepsFirstBatch &&
+                      requires(double* v) { eval_.EvalFirstAgainOver(points, v); }) {
+            // Where the grid of 4 subintervals is too coarse, level 0 refines every time.
+            if (firstAgain_ == 0 || !overKept_ || d_.MinSub[0] > 4 || d_.LastLevel == 1 ||
+                WantsAhead(1))
+                return false;
+            const std::size_t count = points.size(), n = firstAgain_;
+            const std::size_t done = eval_.EvalFirstAgainOver(points, grid_.data());
+            std::array<double, 6> integrals{};
+            FirstSteps inner{};
+            bool agree = done == count;
+            for (std::size_t k = 0; agree && k < count; ++k) {
+                inner = FirstStepsOf(grid_.data() + k * n, n, firstH_);
+                agree = inner.finite && std::fabs(inner.integ - inner.prev) < d_.MaxError;
+                integrals[k] = inner.integ;
+            }
+            const FirstSteps outer = FirstStepsOf(integrals.data(), count, d_.H[1]);
+            if (agree && outer.finite) {
+                d_.NSub[0] = 2;
+                StoreFirstSteps(0, inner, firstLast_);
+                StoreFirstSteps(1, outer, points.back());
+                return true;
+            }
+            if (done > 0) eval_.UnvisitF(done * n);
+            overKept_ = false;
+        }
+        return false;
+    }
+
+    // The first two estimates' steps from the values of their points in the order of a batch
+    // (A, B, the midpoint, the midpoint again unless it is reused, the two quarter points), where
+    // H is half the level's width, in registers.
+    struct FirstSteps {
+        double fa, fb, prev, quarter, sum7, sum12, sum32, integ;
+        bool finite;
+    };
+    static FirstSteps FirstStepsOf(const double* v, std::size_t count, double H) {
+        FirstSteps s;
+        s.fa = v[0];
+        s.fb = v[1];
+        const double midValue = v[2];
+        s.sum12 = count == 5 ? midValue : v[3];
+        s.quarter = H / 2;
+        s.prev = Simpson(midValue, s.fa, s.fb, H);
+        s.sum7 = s.fb + s.fa;
+        s.sum32 = v[count - 1] + v[count - 2];
+        s.integ = Boole(s.sum12, s.sum7, s.sum32, s.quarter);
+        s.finite = std::isfinite(s.prev) & std::isfinite(s.quarter) & std::isfinite(s.sum7) &
+                   std::isfinite(s.sum32) & std::isfinite(s.integ);
+        return s;
+    }
+    // The steps stored as ComputeLevel's leave them, where last is the level's last point.
+    void StoreFirstSteps(int L, const FirstSteps& s, double last) {
         d_.VarVal[L] = last;
-        d_.FA[L] = fa;
-        d_.FB[L] = fb;
-        d_.PrevInteg[L] = prev;
+        d_.FA[L] = s.fa;
+        d_.FB[L] = s.fb;
+        d_.PrevInteg[L] = s.prev;
         d_.NSub[L] *= 2;
-        d_.H[L] = quarter;
+        d_.H[L] = s.quarter;
         d_.Sum14[L] = 0;
-        d_.Sum7[L] = sum7;
-        d_.Sum12[L] = sum12;
-        d_.Sum32[L] = sum32;
-        d_.Integ[L] = integ;
-        return true;
+        d_.Sum7[L] = s.sum7;
+        d_.Sum12[L] = s.sum12;
+        d_.Sum32[L] = s.sum32;
+        d_.Integ[L] = s.integ;
+    }
+    // The first estimates stored from the values of their points where every result is finite.
+    bool StoreFirstEstimates(int L, const double* v, std::size_t count, double H, double last) {
+        const FirstSteps s = FirstStepsOf(v, count, H);
+        if (s.finite) StoreFirstSteps(L, s, last);
+        return s.finite;
     }
 
     // The first two estimates from the sums of their points' values: Simpson on 2 subintervals of
@@ -314,7 +368,7 @@ private:
 
     // The points that level 0 is about to visit, in order, as one batch, with the variables as
     // the last SetVars gave them.
-    void Batch(std::initializer_list<double> points) {
+    void Batch(std::span<const double> points) {
         std::copy(points.begin(), points.end(), points_.begin());
         Evaluate(points.size(), true);
     }
@@ -420,6 +474,9 @@ private:
     // (FirstEstimatesAgain), half the level's width then and the last point.
     std::size_t firstAgain_ = 0;
     double firstH_ = 0, firstLast_ = 0;
+    // Level 0's values at level 1's points for FirstEstimatesOverKept, and whether it is tried.
+    std::array<double, 36> grid_;
+    bool overKept_ = true;
 };
 
 } // namespace vantrel

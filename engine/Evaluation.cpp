@@ -113,10 +113,14 @@ std::size_t Evaluation::Evaluated(std::span<const double> xs, std::size_t done) 
         assigned_[0] = std::bit_cast<uint64_t>(xs.back());
     else // the engine holds the point it stopped at or the one before: Assign sees which
         assignedAt_ = 0;
-    if (done == 0) return 0;
+    Counted(done);
+    return done;
+}
+
+void Evaluation::Counted(std::size_t done) {
+    if (done == 0) return;
     funcs_.ierr = 0; // machine code calls no added function
     Count(done);
-    return done;
 }
 
 bool Evaluation::KeepFirstBatch(std::span<const double> xs) {
@@ -131,6 +135,21 @@ std::size_t Evaluation::EvalFirstAgain(double* values) {
     if (!onlyChanged_ || assignedAt_ != statementsRun_) return 0;
     return Evaluated(firstPoints_, engine_.EvaluateRounded(equation_, vars_[0], firstPoints_,
                                                            firstRounded_.data(), values));
+}
+
+std::size_t Evaluation::EvalFirstAgainOver(std::span<const double> outer, double* values) {
+    if (!onlyChanged_ || assignedAt_ != statementsRun_ || vars_.size() < 2 || firstPoints_.empty())
+        return 0;
+    const std::size_t done = engine_.EvaluateRoundedOver(
+        equation_, vars_[0], firstPoints_, firstRounded_.data(), vars_[1], outer, values);
+    if (done == outer.size()) {
+        assigned_[0] = std::bit_cast<uint64_t>(firstPoints_.back());
+        assigned_[1] = std::bit_cast<uint64_t>(outer.back());
+    } else { // the engine holds a value of the point or the batch it stopped at, or not
+        assignedAt_ = 0;
+    }
+    Counted(done * firstPoints_.size());
+    return done;
 }
 
 void Evaluation::UnvisitF(std::size_t count) {

@@ -44,6 +44,10 @@ public:
     // EvalFMany(points, values, true) would.
     bool KeepFirstBatch(std::span<const double> xs);
     std::size_t EvalFirstAgain(double* values);
+    // EvalFirstAgain at each of level 1's points outer in turn, as the scheme's visits there
+    // would make it, where the variables are as the last SetInnerVars(1) gave them: how many of
+    // the points are done whole, the values of each KeepFirstBatch's count apart.
+    std::size_t EvalFirstAgainOver(std::span<const double> outer, double* values);
     // Whether a point of the level is a pure function of the outer variables (IndependentPoints.h).
     bool Independent(int level) const { return level < independentLevels_; }
     bool MidpointReusable(int level) const { return Independent(level); }
@@ -55,6 +59,8 @@ private:
     void Count(uint64_t done);
     // EvalFMany's bookkeeping once the engine has evaluated done of the points xs.
     std::size_t Evaluated(std::span<const double> xs, std::size_t done);
+    // The evaluations done are counted, and ierr left as they leave it.
+    void Counted(std::size_t done);
     // Bit k set where the value of level k, first <= k < end, is not the one last assigned.
     uint64_t ChangedIn(std::size_t first, std::size_t end) const;
     // Assigns the variables of the levels whose bits are set.

@@ -83,6 +83,9 @@ public:
     void UnvisitF(std::size_t count) { main_.UnvisitF(count); }
     bool KeepFirstBatch(std::span<const double> xs) { return main_.KeepFirstBatch(xs); }
     std::size_t EvalFirstAgain(double* values) { return main_.EvalFirstAgain(values); }
+    std::size_t EvalFirstAgainOver(std::span<const double> outer, double* values) {
+        return main_.EvalFirstAgainOver(outer, values);
+    }
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
     // An integral per point is worth a thread; a single integrand evaluation is not.
     bool ComputesAhead(int level) const {

@@ -109,6 +109,14 @@ std::size_t ScriptControl::EvaluateRounded(ExprHandle expression, VarHandle vari
     return engine_->EvaluateRounded(expression, variable, xs, rounded, values);
 }
 
+std::size_t ScriptControl::EvaluateRoundedOver(ExprHandle expression, VarHandle variable,
+                                               std::span<const double> xs, const double* rounded,
+                                               VarHandle outerVariable,
+                                               std::span<const double> outer, double* values) {
+    return engine_->EvaluateRoundedOver(expression, variable, xs, rounded, outerVariable, outer,
+                                        values);
+}
+
 const uint64_t& ScriptControl::StatementsRun() const {
     return engine_->StatementsRun();
 }

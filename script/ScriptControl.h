@@ -106,6 +106,13 @@ public:
     // finite: for a caller that keeps a batch of points that come again.
     std::size_t EvaluateRounded(ExprHandle expression, VarHandle variable,
                                 std::span<const double> xs, const double* rounded, double* values);
+    // EvaluateRounded at each value of outer in turn, Assign(outerVariable, value) first, as long
+    // as that stores plainly and every point of the batch is done: how many values of outer are
+    // done, their values xs.size() apart.
+    std::size_t EvaluateRoundedOver(ExprHandle expression, VarHandle variable,
+                                    std::span<const double> xs, const double* rounded,
+                                    VarHandle outerVariable, std::span<const double> outer,
+                                    double* values);
     // Counts the statements run, and whatever else may change stored values behind Assign; the
     // count lives as long as this engine.
     const uint64_t& StatementsRun() const;

@@ -240,24 +240,25 @@ bool ScriptEngine::AssignsPlainly(int32_t variable) const {
 
 void ScriptEngine::Assign(int32_t variable, double value) {
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
+    if (!AssignAtOnce(bound, value)) AssignByStatement(bound, value);
+}
+
+bool ScriptEngine::AssignAtOnce(BoundVariable& bound, double value) {
     const auto bits = std::bit_cast<uint64_t>(value);
-    if (bound.Holds(bits, statementsRun_)) return;
-    if (bound.kind != BoundVariable::Text && std::isfinite(value)) {
-        if (bits != bound.lastBits) {
-            bound.lastStored = Round15(value);
-            bound.lastBits = bits;
-        }
-        // A text that reads back as no finite number fails as the statement fails.
-        if (std::isfinite(bound.lastStored)) {
-            bound.storedAt = statementsRun_;
-            if (bound.kind == BoundVariable::Member)
-                AssignMember(bound, value);
-            else
-                StorePlainly(bound, bound.lastStored);
-            return;
-        }
+    if (bound.Holds(bits, statementsRun_)) return true;
+    if (bound.kind == BoundVariable::Text || !std::isfinite(value)) return false;
+    if (bits != bound.lastBits) {
+        bound.lastStored = Round15(value);
+        bound.lastBits = bits;
     }
-    AssignByStatement(bound, value);
+    // A text that reads back as no finite number fails as the statement fails.
+    if (!std::isfinite(bound.lastStored)) return false;
+    bound.storedAt = statementsRun_;
+    if (bound.kind == BoundVariable::Member)
+        AssignMember(bound, value);
+    else
+        StorePlainly(bound, bound.lastStored);
+    return true;
 }
 
 void ScriptEngine::AssignByStatement(const BoundVariable& bound, double value) {
@@ -387,6 +388,20 @@ std::size_t ScriptEngine::EvaluateRounded(int32_t expression, int32_t variable,
     bound.lastBits = std::bit_cast<uint64_t>(xs[last]);
     bound.lastStored = *slot;
     bound.storedAt = statementsRun_;
+    return done;
+}
+
+std::size_t ScriptEngine::EvaluateRoundedOver(int32_t expression, int32_t variable,
+                                              std::span<const double> xs, const double* rounded,
+                                              int32_t outerVariable, std::span<const double> outer,
+                                              double* values) {
+    if (xs.empty() || !AssignsPlainly(outerVariable)) return 0;
+    BoundVariable& bound = variables_[static_cast<std::size_t>(outerVariable)];
+    std::size_t done = 0;
+    for (; done < outer.size(); ++done, values += xs.size())
+        if (!AssignAtOnce(bound, outer[done]) ||
+            EvaluateRounded(expression, variable, xs, rounded, values) != xs.size())
+            break;
     return done;
 }
 

@@ -55,6 +55,10 @@ public:
                              double* values, bool pointsAgain);
     std::size_t EvaluateRounded(int32_t expression, int32_t variable, std::span<const double> xs,
                                 const double* rounded, double* values);
+    std::size_t EvaluateRoundedOver(int32_t expression, int32_t variable,
+                                    std::span<const double> xs, const double* rounded,
+                                    int32_t outerVariable, std::span<const double> outer,
+                                    double* values);
     static std::size_t RoundPoints(std::span<const double> xs, double* rounded);
     const uint64_t& StatementsRun() const { return statementsRun_; }
 
@@ -76,6 +80,9 @@ private:
         }
     };
 
+    // Assign where the value's text reads back as a finite number (a property's own failure
+    // aside): false, with nothing stored, where the statement must run instead.
+    [[gnu::always_inline]] inline bool AssignAtOnce(BoundVariable& bound, double value);
     // Stores into the variable's plain slot; the address of the number stored.
     double* StorePlainly(const BoundVariable& bound, double stored);
     // Assign's routes other than the plain slot's, kept out of it: the integrator assigns at

@@ -38,6 +38,11 @@ struct Batched : PointByPoint {
         batched += done;
         return done;
     }
+    std::size_t EvalFirstAgainOver(std::span<const double> outer, double* values) {
+        const std::size_t done = eval.EvalFirstAgainOver(outer, values);
+        batched += done;
+        return done;
+    }
 };
 
 bool MachineCodeBuilt() {
@@ -106,7 +111,7 @@ TEST_P(SameAsPointByPoint, ToTheBit) {
 // Refinements at level 0 on grids of 4 to 512: 0.125 begins the one of 4, 0.875 ends it, 0.4375 is
 // the fourth point of the one of 8, and the sum of the one of 8 overflows at that point.
 const Problem Problems[] = {
-    {"box", "x+y+z", {{"z", "0", "1"}, {"y", "0", "1"}, {"x", "0", "1"}}},
+    {"box", "x+y+z", {{"z", "0", "1"}, {"y", "0", "2"}, {"x", "0", "1"}}},
     {"Gaussian over grids past a batch",
      "Exp(-(2.25*(x-0.3)^2+(y-0.5)^2))",
      {{"y", "0", "1", 1024}, {"x", "0", "1"}},
@@ -132,6 +137,16 @@ const Problem Problems[] = {
      "1/(y+1-1.75*x)",
      {{"y", "0", "1"}, {"x", "0", "1"}}},
     {"the first batch again overflowing", "1E308*x+y", {{"y", "0", "1"}, {"x", "0", "1"}}},
+    {"the first batch over level 1's points failing at the fourth",
+     "y/(x+z-1.25)",
+     {{"y", "0", "1"}, {"x", "0", "1"}, {"z", "0", "1"}}},
+    {"the first batch over level 1's points, level 0 refining at the third",
+     "y*y*y*y*x*(1-x)+z",
+     {{"y", "0", "1"}, {"x", "0", "1"}, {"z", "0", "1"}}},
+    {"the first batch over level 1's points, level 1 overflowing",
+     "1E303*x*z",
+     {{"y", "0", "1"}, {"x", "0", "100"}, {"z", "0", "1"}},
+     1e300},
     {"overflow in the first estimate", "1.7E308+x", {{"y", "0", "1"}, {"x", "0", "1"}}},
     {"overflow in the second estimate only", "1E306+x*y", {{"y", "0", "1"}, {"x", "0", "1"}}},
     {"a point that no assignment can store",
