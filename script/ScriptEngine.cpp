@@ -362,46 +362,58 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
 std::size_t ScriptEngine::EvaluateRounded(int32_t expression, int32_t variable,
                                           std::span<const double> xs, const double* rounded,
                                           double* values) {
-    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
     const jit::NumericFunction machine = ReadyCode(expression);
     const std::size_t count = xs.size();
     if (count == 0 || !machine || !AssignsPlainly(variable)) return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
-    const Variant* const globals = names_.globals.data();
-    double* const* const storages = names_.storages.data();
     std::size_t done = 0;
-    double* const slot = StorePlainly(bound, rounded[0]);
-    const jit::ManyFunction many =
-        runs.batch == BatchBinding(variable) ? runs.code->Many() : nullptr;
-    if (many) {
-        // The batch function keeps the variable to itself and leaves the slot as it found it.
-        const double last = rounded[count - 1];
-        done = many(globals, storages, rounded, values, count);
-        *slot = done < count ? rounded[done] : last;
+    if (const jit::ManyFunction many = BatchFunction(expression, variable)) {
+        done = many(names_.globals.data(), names_.storages.data(), rounded, values, count);
     } else {
+        double* const slot = StorePlainly(bound, rounded[0]);
         for (; done < count; ++done) {
             *slot = rounded[done];
-            if (!machine(globals, storages, &values[done])) break;
+            if (!machine(names_.globals.data(), names_.storages.data(), &values[done])) break;
         }
     }
-    const std::size_t last = std::min(done, count - 1);
-    bound.lastBits = std::bit_cast<uint64_t>(xs[last]);
-    bound.lastStored = *slot;
-    bound.storedAt = statementsRun_;
+    HoldPoint(bound, xs, rounded, done);
     return done;
+}
+
+jit::ManyFunction ScriptEngine::BatchFunction(int32_t expression, int32_t variable) const {
+    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    return ReadyCode(expression) && runs.batch == BatchBinding(variable) ? runs.code->Many()
+                                                                         : nullptr;
+}
+
+// The batch function keeps the variable to itself: the variable then holds the point where it
+// stopped, or the last point.
+void ScriptEngine::HoldPoint(BoundVariable& bound, std::span<const double> xs,
+                             const double* rounded, std::size_t done) {
+    const std::size_t held = std::min(done, xs.size() - 1);
+    StorePlainly(bound, rounded[held]);
+    bound.lastBits = std::bit_cast<uint64_t>(xs[held]);
+    bound.lastStored = rounded[held];
+    bound.storedAt = statementsRun_;
 }
 
 std::size_t ScriptEngine::EvaluateRoundedOver(int32_t expression, int32_t variable,
                                               std::span<const double> xs, const double* rounded,
                                               int32_t outerVariable, std::span<const double> outer,
                                               double* values) {
-    if (xs.empty() || !AssignsPlainly(outerVariable)) return 0;
+    const jit::ManyFunction many = BatchFunction(expression, variable);
+    const std::size_t count = xs.size();
+    if (count == 0 || !many || !AssignsPlainly(variable) || !AssignsPlainly(outerVariable))
+        return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(outerVariable)];
-    std::size_t done = 0;
-    for (; done < outer.size(); ++done, values += xs.size())
-        if (!AssignAtOnce(bound, outer[done]) ||
-            EvaluateRounded(expression, variable, xs, rounded, values) != xs.size())
-            break;
+    std::size_t done = 0, points = 0;
+    for (; done < outer.size(); ++done, values += count) {
+        if (!AssignAtOnce(bound, outer[done])) break;
+        points = many(names_.globals.data(), names_.storages.data(), rounded, values, count);
+        if (points < count) break;
+    }
+    if (done > 0 || points > 0)
+        HoldPoint(variables_[static_cast<std::size_t>(variable)], xs, rounded, points);
     return done;
 }
 

@@ -90,6 +90,11 @@ private:
     [[gnu::noinline]] void AssignByStatement(const BoundVariable& bound, double value);
     [[gnu::noinline]] void AssignMember(const BoundVariable& bound, double value);
     jit::NumericFunction ReadyCode(int32_t expression) const;
+    // The expression's batch function over the variable, where its machine code has one.
+    jit::ManyFunction BatchFunction(int32_t expression, int32_t variable) const;
+    // After a batch of EvaluateRounded with done of its points done.
+    void HoldPoint(BoundVariable& bound, std::span<const double> xs, const double* rounded,
+                   std::size_t done);
     jit::BatchVariable BatchBinding(int32_t variable) const;
     struct RoundedBatch {
         std::vector<double> points, rounded;
