@@ -64,6 +64,7 @@ void CodeBuilder::Impl::InLanes(const Program& program) {
 void CodeBuilder::Impl::PointByPoint(const Program& program, bool marked) {
     gcc_jit_block* head = Loop("point_by_point");
     if (marked) {
+        SkipUnmarked(head);
         gcc_jit_block* redo = g_.function_new_block(fn_, nullptr);
         gcc_jit_block* skip = g_.function_new_block(fn_, nullptr);
         g_.block_end_with_conditional(block_, nullptr,
@@ -76,6 +77,39 @@ void CodeBuilder::Impl::PointByPoint(const Program& program, bool marked) {
     g_.block_add_assignment(block_, nullptr, At(loop_.results), value);
     Next(head);
     g_.block_end_with_return(block_, nullptr, loop_.count); // every point done
+}
+
+// Marked points are few: the loop passes four points at a time where their sum is finite, which
+// it is not where one of them is marked (or where the sum overflows, when each is looked at).
+void CodeBuilder::Impl::SkipUnmarked(gcc_jit_block* head) {
+    gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
+    gcc_jit_rvalue* i = g_.lvalue_as_rvalue(loop_.i);
+    const auto result = [&](int k) {
+        return g_.lvalue_as_rvalue(g_.context_new_array_access(
+            c_, nullptr, loop_.results,
+            g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_PLUS, size, i,
+                                     g_.context_new_rvalue_from_int(c_, size, k))));
+    };
+    const auto plus = [&](gcc_jit_rvalue* a, gcc_jit_rvalue* b) {
+        return g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_PLUS, double_, a, b);
+    };
+    gcc_jit_block* four = g_.function_new_block(fn_, nullptr);
+    gcc_jit_block* passed = g_.function_new_block(fn_, nullptr);
+    gcc_jit_block* one = g_.function_new_block(fn_, nullptr);
+    g_.block_end_with_conditional(
+        block_, nullptr,
+        g_.context_new_comparison(
+            c_, nullptr, GCC_JIT_COMPARISON_LE,
+            g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_PLUS, size, i,
+                                     g_.context_new_rvalue_from_int(c_, size, 4)),
+            loop_.count),
+        four, one);
+    gcc_jit_rvalue* sum = plus(plus(result(0), result(1)), plus(result(2), result(3)));
+    g_.block_end_with_conditional(four, nullptr, Likely(IsFinite(sum)), passed, one);
+    g_.block_add_assignment_op(passed, nullptr, loop_.i, GCC_JIT_BINARY_OP_PLUS,
+                               g_.context_new_rvalue_from_int(c_, size, 4));
+    g_.block_end_with_jump(passed, nullptr, head);
+    block_ = one;
 }
 
 gcc_jit_block* CodeBuilder::Impl::Loop(const char* name) {

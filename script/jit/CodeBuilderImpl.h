@@ -132,6 +132,8 @@ private:
     void InLanes(const Program& program);
     // The loop that takes each point, or only those whose lanes are marked, one by one.
     void PointByPoint(const Program& program, bool marked);
+    // In the marked points' loop: on to the next four points where none of them is marked.
+    void SkipUnmarked(gcc_jit_block* head);
     // A loop over the points from the first: the code goes on in its body, and after it once Next
     // ends the body.
     gcc_jit_block* Loop(const char* name);
