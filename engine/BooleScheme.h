@@ -389,18 +389,24 @@ private:
     // leave them. The batch's points are finite and so are their values, so only the sum may
     // overflow: where it does, nothing is visited here and the steps one by one stop there.
     // The next batch's points are made in the same loop, so that the two chains of additions
-    // overlap; Midpoints takes them where they are its own points, as they are unless the engine
-    // stopped within this batch.
+    // overlap: the refinement's next points, or after its last batch the next refinement's first
+    // ones, should it come. Midpoints takes them where they are its own points, as they are
+    // unless the engine stopped within this batch.
     std::size_t VisitBatch(int L, double& x, double& sum, int32_t remaining) {
         if constexpr (HasBatches) {
             if (taken_ == done_) return 0;
             const std::size_t visited = done_ - taken_;
             const double last = points_[done_ - 1];
-            const std::size_t next =
-                std::min(static_cast<std::size_t>(remaining) - visited, BatchPoints);
-            const double H = d_.H[L];
-            double total = sum, point = last;
-            std::size_t k = taken_, j = 0;
+            double H = d_.H[L], point = last;
+            std::size_t next = static_cast<std::size_t>(remaining) - visited, j = 0;
+            if (next == 0) { // Refine's steps to the next refinement's first point
+                H = H / 2;
+                point = points_[j++] = H / 2 + d_.LLVal[L];
+                next = 2 * static_cast<std::size_t>(d_.NSub[L]);
+            }
+            next = std::min(next, BatchPoints);
+            double total = sum;
+            std::size_t k = taken_;
             for (; k < done_ && j < next; ++k, ++j) {
                 total = values_[k] + total;
                 point = points_[j] = H + point;
