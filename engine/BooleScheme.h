@@ -27,12 +27,13 @@
 // The scheme still visits every point in its order; a value taken from ahead is the one its
 // evaluation would give, and an evaluation that failed ahead is made again in order. A policy
 // that can evaluate several of level 0's points at once offers
-//   std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet);
+//   std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet, double step);
 //   void UnvisitF(std::size_t count);
 // EvalFMany is EvalF at each point in order, as far as it can go: it returns the number of
 // points done, whose values the scheme takes as it visits them, and the rest are evaluated one
 // by one. varsSet says that no variable value has changed and nothing but limits has been
-// evaluated since the last SetVars. Where the computation ends before the last points done are
+// evaluated since the last SetVars. A step that is not 0 says that each point is step plus the one
+// before, rounded, as in a refinement. Where the computation ends before the last points done are
 // visited, UnvisitF takes them back, so that the policy's state is that of the last point visited.
 // Where level 0's limits are lone numbers, its first batch is the same at every point of level 1;
 // a policy that keeps it offers
@@ -344,7 +345,7 @@ private:
     // neither computed ahead nor the outermost one, whose visits the policy follows one by one.
     static constexpr bool HasBatches =
         requires(Evaluation & e, std::span<const double> xs, double* values) {
-        e.EvalFMany(xs, values, true);
+        e.EvalFMany(xs, values, true, 0.0);
         e.UnvisitF(std::size_t{0});
     };
     static constexpr std::size_t BatchPoints = 256;
@@ -382,7 +383,7 @@ private:
                 points_[i] = d_.H[L] + points_[i - 1];
         }
         // H is finite: after a point that is not finite, none is.
-        Evaluate(n, false, std::isfinite(points_[n - 1]));
+        Evaluate(n, false, std::isfinite(points_[n - 1]), d_.H[L]);
     }
     // The refinement's steps over the batch's values not yet visited, at once: each point H on
     // from x, the sum of the values, and the point and the sum stored as the steps one by one
@@ -426,14 +427,15 @@ private:
         return 0;
     }
     // A point that is not finite ends the computation before its evaluation.
-    void Evaluate(std::size_t count, bool varsSet, bool allFinite = false) {
+    void Evaluate(std::size_t count, bool varsSet, bool allFinite = false, double step = 0) {
         if constexpr (HasBatches) {
             std::size_t n = allFinite ? count : 0;
             while (n < count && std::isfinite(points_[n]))
                 ++n;
             taken_ = done_ = prepared_ = 0;
             if (n > 0)
-                done_ = eval_.EvalFMany(std::span(points_.data(), n), values_.data(), varsSet);
+                done_ =
+                    eval_.EvalFMany(std::span(points_.data(), n), values_.data(), varsSet, step);
         }
     }
     // The computation ends: the batch's points not visited were not evaluated.

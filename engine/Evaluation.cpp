@@ -101,11 +101,13 @@ double Evaluation::EvalF() {
     return value;
 }
 
-std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values, bool varsSet) {
+std::size_t Evaluation::EvalFMany(std::span<const double> xs, double* values, bool varsSet,
+                                  double step) {
     if (xs.empty() || !onlyChanged_ || !engine_.MachineCodeReady(equation_)) return 0;
     // SetVars would find every value as it assigned it, unless a statement has run since.
     if (!varsSet || assignedAt_ != statementsRun_) SetVars();
-    return Evaluated(xs, engine_.EvaluateMany(equation_, vars_[0], xs, values, batchesAgain_));
+    return Evaluated(xs,
+                     engine_.EvaluateMany(equation_, vars_[0], xs, values, batchesAgain_, step));
 }
 
 std::size_t Evaluation::Evaluated(std::span<const double> xs, std::size_t done) {

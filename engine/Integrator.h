@@ -77,8 +77,8 @@ public:
     void SetInnerVars(int level) { main_.SetInnerVars(level); }
     double EvalLimit(int level, bool upper) { return main_.EvalLimit(level, upper); }
     double EvalF() { return main_.EvalF(); }
-    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet) {
-        return main_.EvalFMany(xs, values, varsSet);
+    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet, double step) {
+        return main_.EvalFMany(xs, values, varsSet, step);
     }
     void UnvisitF(std::size_t count) { main_.UnvisitF(count); }
     bool KeepFirstBatch(std::span<const double> xs) { return main_.KeepFirstBatch(xs); }

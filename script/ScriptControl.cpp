@@ -95,8 +95,8 @@ bool ScriptControl::CompilingMachineCode() const {
 
 std::size_t ScriptControl::EvaluateMany(ExprHandle expression, VarHandle variable,
                                         std::span<const double> xs, double* values,
-                                        bool pointsAgain) {
-    return engine_->EvaluateMany(expression, variable, xs, values, pointsAgain);
+                                        bool pointsAgain, double step) {
+    return engine_->EvaluateMany(expression, variable, xs, values, pointsAgain, step);
 }
 
 std::size_t ScriptControl::RoundPoints(std::span<const double> xs, double* rounded) {

@@ -96,9 +96,11 @@ public:
     // long as the variable is stored plainly and the expression's machine code gives the value.
     // Returns the points done; the one there stopped at is for the caller to assign and evaluate.
     // The rest of values is the call's scratch. pointsAgain says that the same batches of points
-    // come again and again, so that their roundings to 15 digits are worth keeping.
+    // come again and again, so that their roundings to 15 digits are worth keeping; a step that
+    // is not 0 says that xs are a chain, each point step plus the one before (rounded), which
+    // its first point, its step and its length make.
     std::size_t EvaluateMany(ExprHandle expression, VarHandle variable, std::span<const double> xs,
-                             double* values, bool pointsAgain);
+                             double* values, bool pointsAgain, double step = 0);
     // The stored value of each point in order (its rounding to 15 digits) into rounded: how many
     // from the first are finite and have a finite stored value.
     static std::size_t RoundPoints(std::span<const double> xs, double* rounded);

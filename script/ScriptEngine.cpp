@@ -323,18 +323,32 @@ std::size_t ScriptEngine::RoundPoints(std::span<const double> xs, double* rounde
     return count;
 }
 
-// Batches are compared by their bits: 0 and -0 have roundings of their own.
-const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const double> xs) {
-    for (const RoundedBatch& kept : roundedBatches_)
-        if (kept.points.size() == xs.size() &&
-            std::memcmp(kept.points.data(), xs.data(), xs.size_bytes()) == 0)
+// Batches are compared by their bits: 0 and -0 have roundings of their own. Two chains are the
+// same where their first points and their steps are. The batches come in the same order at every
+// outer point: the one after the last found is looked at first.
+const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const double> xs,
+                                                           double step) {
+    const auto bits = [](double x) { return std::bit_cast<uint64_t>(x); };
+    const std::size_t count = roundedBatches_.size();
+    for (std::size_t tried = 0, i = nextBatch_; tried < count; ++tried) {
+        const RoundedBatch& kept = roundedBatches_[i];
+        i = i + 1 == count ? 0 : i + 1;
+        if (kept.points.size() != xs.size()) continue;
+        if (kept.step != 0 && step != 0
+                ? bits(kept.step) == bits(step) && bits(kept.points[0]) == bits(xs[0])
+                : std::memcmp(kept.points.data(), xs.data(), xs.size_bytes()) == 0) {
+            nextBatch_ = i;
             return kept;
+        }
+    }
+    nextBatch_ = 0;
     RoundedBatch kept; // the oldest one's room where there are enough
     if (roundedBatches_.size() == KeptBatches) {
         kept = std::move(roundedBatches_.front());
         roundedBatches_.pop_front();
     }
     kept.points.assign(xs.begin(), xs.end());
+    kept.step = step;
     kept.rounded.resize(xs.size());
     kept.finite = RoundPoints(xs, kept.rounded.data());
     return roundedBatches_.emplace_back(std::move(kept));
@@ -346,11 +360,11 @@ const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const doubl
 // after its value is stored, which Assign then finds held. The run counts of EvaluateNumber are
 // not needed, since machine code exists only once they have reached the compile.
 std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
-                                       std::span<const double> xs, double* values,
-                                       bool pointsAgain) {
+                                       std::span<const double> xs, double* values, bool pointsAgain,
+                                       double step) {
     if (!ReadyCode(expression) || !AssignsPlainly(variable)) return 0;
     if (pointsAgain) {
-        const RoundedBatch& kept = RoundAgain(xs);
+        const RoundedBatch& kept = RoundAgain(xs, step);
         return EvaluateRounded(expression, variable, xs.first(kept.finite), kept.rounded.data(),
                                values);
     }

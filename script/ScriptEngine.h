@@ -52,7 +52,7 @@ public:
     void BatchOver(int32_t expression, int32_t variable);
     bool CompilingMachineCode() const { return compiler_->Busy(); }
     std::size_t EvaluateMany(int32_t expression, int32_t variable, std::span<const double> xs,
-                             double* values, bool pointsAgain);
+                             double* values, bool pointsAgain, double step);
     std::size_t EvaluateRounded(int32_t expression, int32_t variable, std::span<const double> xs,
                                 const double* rounded, double* values);
     std::size_t EvaluateRoundedOver(int32_t expression, int32_t variable,
@@ -99,9 +99,10 @@ private:
     struct RoundedBatch {
         std::vector<double> points, rounded;
         std::size_t finite = 0; // FinitePrefix of the two
+        double step = 0;        // of a chain (EvaluateMany)
     };
     // Round15 of each point of a batch that may come again, as a kept batch of them had it.
-    const RoundedBatch& RoundAgain(std::span<const double> xs);
+    const RoundedBatch& RoundAgain(std::span<const double> xs, double step);
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
     Variant Execute(const Program& program);
@@ -133,6 +134,7 @@ private:
     // The roundings of the last few batches of points that come again: an inner level whose
     // limits are constant has the same batches at every outer point.
     std::deque<RoundedBatch> roundedBatches_; // the latest last
+    std::size_t nextBatch_ = 0;               // where RoundAgain looks first
     std::vector<double> roundedPoints_;       // of a batch that does not come again
     static constexpr std::size_t KeptBatches = 16;
     std::function<void()> handler_;

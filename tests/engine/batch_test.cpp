@@ -26,8 +26,8 @@ struct PointByPoint {
 
 struct Batched : PointByPoint {
     std::size_t batched = 0;
-    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet) {
-        const std::size_t done = eval.EvalFMany(xs, values, varsSet);
+    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet, double step) {
+        const std::size_t done = eval.EvalFMany(xs, values, varsSet, step);
         batched += done;
         return done;
     }
