@@ -24,6 +24,7 @@
 //   bool ComputesAhead(int L);
 //   void Ahead(int L, std::span<const double> points);      the points about to be visited
 //   bool TakeAhead(int L, double x, double& value);         a value computed ahead, if any
+//   bool Pending(int L);                   whether the points of the last Ahead(L) may be taken
 // The scheme still visits every point in its order; a value taken from ahead is the one its
 // evaluation would give, and an evaluation that failed ahead is made again in order. A policy
 // that can evaluate several of level 0's points at once offers
@@ -197,7 +198,7 @@ private:
                       requires(double* v) { eval_.EvalFirstAgainOver(points, v); }) {
             // Where the grid of 4 subintervals is too coarse, level 0 refines every time.
             if (firstAgain_ == 0 || !overKept_ || d_.MinSub[0] > 4 || d_.LastLevel == 1 ||
-                WantsAhead(1))
+                FromAhead(1))
                 return false;
             const std::size_t count = points.size(), n = firstAgain_;
             const std::size_t done = eval_.EvalFirstAgainOver(points, grid_.data());
@@ -332,9 +333,15 @@ private:
         e.ComputesAhead(0);
         e.Ahead(0, p);
         e.TakeAhead(0, 0.0, v);
+        e.Pending(0);
     };
     bool WantsAhead(int L) {
         if constexpr (HasAhead) return eval_.ComputesAhead(L);
+        return false;
+    }
+    // Whether points of the level's batch about to be visited may come from ahead.
+    bool FromAhead(int L) {
+        if constexpr (HasAhead) return eval_.ComputesAhead(L) && eval_.Pending(L);
         return false;
     }
     void Ahead(int L, std::span<const double> points) {

@@ -93,6 +93,10 @@ public:
                (!ahead_ || ahead_->ComputesAhead(level, d_.Order));
     }
     void Ahead(int level, std::span<const double> points);
+    // Points of the level's batch far too cheap for the pool are none of its business.
+    bool Pending(int level) const {
+        return !batches_[static_cast<std::size_t>(level)].points.empty();
+    }
     // Called at every point of an outer level: what is not computed ahead returns at once.
     bool TakeAhead(int level, double x, double& value) {
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
