@@ -146,7 +146,7 @@ bool CodeBuilder::Impl::CallsAtThePoint(const Program& program) {
         const bool squared =
             in.code == OpCode::Binary && in.operand == Operand::Number && in.number == 2.0;
         const bool call = (in.code == OpCode::CallBuiltin && in.index != builtin::Sgn &&
-                           in.index != builtin::CDbl) ||
+                           in.index != builtin::CDbl && in.index != builtin::Abs) ||
                           (in.code == OpCode::Binary &&
                            static_cast<BinaryOp>(in.op) == BinaryOp::Pow && !(squared && fma_));
         calls = (DependsOnBatch(in) && call) || calls;
