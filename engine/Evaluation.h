@@ -36,8 +36,7 @@ public:
     // the values of the points done, counted as evaluations; varsSet as in BooleScheme.h.
     // UnvisitF takes the count of the last points done back where the computation ended before
     // visiting them; the variable then holds the last point visited again.
-    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet,
-                          double step = 0);
+    std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet, double step);
     void UnvisitF(std::size_t count);
     // Level 0's first batch, where its points come again at every point of level 1 (level 0's
     // limits are lone numbers): KeepFirstBatch keeps the points with their stored values, and

@@ -100,7 +100,7 @@ public:
     // is not 0 says that xs are a chain, each point step plus the one before (rounded), which
     // its first point, its step and its length make.
     std::size_t EvaluateMany(ExprHandle expression, VarHandle variable, std::span<const double> xs,
-                             double* values, bool pointsAgain, double step = 0);
+                             double* values, bool pointsAgain, double step);
     // The stored value of each point in order (its rounding to 15 digits) into rounded: how many
     // from the first are finite and have a finite stored value.
     static std::size_t RoundPoints(std::span<const double> xs, double* rounded);
