@@ -104,6 +104,7 @@ void Integrator::Compute() {
 
 void Integrator::ComputeAhead() {
     prepared_ = 0;
+    quiet_ = 0;
     batches_.assign(static_cast<std::size_t>(d_.Order), {});
     const WorkingArrays before(d_);
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
@@ -230,6 +231,7 @@ void Integrator::Ahead(int level, std::span<const double> points) {
     batch.next = 0;
     batch.timedHere = false;
     batch.elsewhere = ahead_ != nullptr;
+    quiet_ = 0;
     batch.deferred = false;
     if (batch.elsewhere) {
         batch.points.assign(points.begin(), points.end());
@@ -246,6 +248,7 @@ void Integrator::Ahead(int level, std::span<const double> points) {
     }
     if (batch.untimed) { // nothing of it is computed ahead: TakeComputed needs no points
         batch.points.clear();
+        quiet_ = level;
         return;
     }
     batch.points.assign(points.begin(), points.end());

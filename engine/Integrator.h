@@ -24,6 +24,7 @@
 #include "engine/Reporter.h"
 #include "script/ScriptControl.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -89,7 +90,7 @@ public:
     bool MidpointReusable(int level) const { return main_.MidpointReusable(level); }
     // An integral per point is worth a thread; a single integrand evaluation is not.
     bool ComputesAhead(int level) const {
-        return parallel_ && level >= 1 && main_.Independent(level) &&
+        return parallel_ && level >= std::max(1, quiet_) && main_.Independent(level) &&
                (!ahead_ || ahead_->ComputesAhead(level, d_.Order));
     }
     void Ahead(int level, std::span<const double> points);
@@ -100,7 +101,7 @@ public:
     // Called at every point of an outer level: what is not computed ahead returns at once.
     bool TakeAhead(int level, double x, double& value) {
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
-        return level != 0 && parallel_ && TakeComputed(level, x, value);
+        return level >= std::max(1, quiet_) && parallel_ && TakeComputed(level, x, value);
     }
 
 private:
@@ -154,6 +155,9 @@ private:
     Clock::duration minAheadWork_;
     bool parallel_ = false;
     AheadComputer* ahead_ = nullptr;
+    // The levels below this one are left alone: a batch of this level is far too small for the
+    // pool, and so is all that one of its points holds.
+    int quiet_ = 0;
     std::size_t prepared_ = 0; // workers that hold this computation's problem
     uint64_t launches_ = 0;    // batches launched to the pool, over every computation
 
