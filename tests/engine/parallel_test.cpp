@@ -30,11 +30,13 @@ public:
 class Threads : public ComputationFixture {
 public:
     // The same problem computed twice, the second time from the first one's left-overs.
-    Outcome RunWith(const Problem& p, int threads, AheadComputer* ahead = nullptr) {
+    // With no least work every batch goes to the pool.
+    Outcome RunWith(const Problem& p, int threads, AheadComputer* ahead = nullptr,
+                    std::chrono::nanoseconds minAheadWork = {}) {
         Define(p.integrand, p.levels, p.maxError);
         integrator.SetThreads(threads);
         integrator.SetAheadComputer(ahead);
-        integrator.SetMinAheadWork({}); // every batch goes to the pool
+        integrator.SetMinAheadWork(minAheadWork);
         Run();
         Run();
         return Leftovers();
@@ -67,19 +69,24 @@ public:
 class SameAsSequential : public ::testing::TestWithParam<Problem> {};
 
 // Two threads meet in the middle of a batch; three and eight are more than most batches' points;
-// another way of computing ahead, on one thread and on two.
+// two where some batches are worth the pool and others (and the levels inside them) are far too
+// small for it; another way of computing ahead, on one thread and on two.
 TEST_P(SameAsSequential, ToTheBit) {
+    using namespace std::chrono_literals;
     Threads one;
     const Outcome sequential = one.RunWith(GetParam(), 1);
     Backwards backwards;
-    for (const auto& [threads, ahead] : {std::pair<int, AheadComputer*>{2, nullptr},
-                                         {3, nullptr},
-                                         {8, nullptr},
-                                         {1, &backwards},
-                                         {2, &backwards}}) {
+    const struct {
+        int threads;
+        AheadComputer* ahead;
+        std::chrono::nanoseconds minAheadWork;
+    } ways[] = {{2, nullptr, 0ns},   {3, nullptr, 0ns},    {8, nullptr, 0ns},
+                {2, nullptr, 100us}, {1, &backwards, 0ns}, {2, &backwards, 0ns}};
+    for (const auto& way : ways) {
         Threads many;
-        EXPECT_EQ(many.RunWith(GetParam(), threads, ahead), sequential)
-            << threads << " threads" << (ahead ? ", computed backwards" : "");
+        EXPECT_EQ(many.RunWith(GetParam(), way.threads, way.ahead, way.minAheadWork), sequential)
+            << way.threads << " threads" << (way.ahead ? ", computed backwards" : "")
+            << ", batches from " << way.minAheadWork.count() << " ns";
     }
 }
 
