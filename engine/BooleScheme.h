@@ -285,7 +285,8 @@ private:
         const double partial = (12 * d_.Sum12[L] + 7 * d_.Sum7[L]) + 14 * d_.Sum14[L];
         Checked(partial);
         if (WantsAhead(L)) {
-            std::vector<double> points{H / 2 + d_.LLVal[L]};
+            std::vector<double>& points = aheadPoints_;
+            points.assign(1, H / 2 + d_.LLVal[L]);
             for (int32_t i = 1; i + 1 < d_.NSub[L] && std::isfinite(points.back()); ++i)
                 points.push_back(H + points.back());
             Ahead(L, points);
@@ -492,6 +493,8 @@ private:
     // Level 0's values at level 1's points for FirstEstimatesOverKept, and whether it is tried.
     std::array<double, 36> grid_;
     bool overKept_ = true;
+    // A refinement's points for Ahead, their room kept from one refinement to the next.
+    std::vector<double> aheadPoints_;
 };
 
 } // namespace vantrel
