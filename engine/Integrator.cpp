@@ -71,7 +71,10 @@ Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter
     : d_(dim), engine_(engine), reporter_(reporter), ierr_(ierr),
       main_(dim, engine, dim.Funcs(), progress_), threads_(Cores()), minAheadWork_(MinAheadWork) {}
 
-Integrator::~Integrator() = default;
+// The pool first: its threads may still be preparing their workers.
+Integrator::~Integrator() {
+    pool_.reset();
+}
 
 void Integrator::SetThreads(int threads) {
     threads_ = std::max(1, threads);
@@ -87,8 +90,9 @@ void Integrator::SetProgressPoll(Progress::Poll poll) {
 
 uint64_t Integrator::Evaluations() const {
     uint64_t total = main_.Evaluations();
-    for (const auto& worker : workers_)
-        if (worker) total += worker->eval.Evaluations();
+    for (std::size_t index = 0; index < workers_.size(); ++index)
+        if (held_[index].load(std::memory_order_acquire) != 0)
+            total += workers_[index]->eval.Evaluations();
     if (ahead_) total += ahead_->Evaluations();
     return total;
 }
@@ -103,7 +107,7 @@ void Integrator::Compute() {
 }
 
 void Integrator::ComputeAhead() {
-    prepared_ = 0;
+    ++computation_;
     quiet_ = 0;
     batches_.assign(static_cast<std::size_t>(d_.Order), {});
     const WorkingArrays before(d_);
@@ -166,32 +170,42 @@ void Integrator::CloseBatches() {
         }
 }
 
-// Once per computation, before its first batch, while the pool's threads have nothing to do:
-// each of the first count workers starts from the state the points share, the engine's names and
-// variables and the added functions' properties; its SetVars gives every level's variable before
-// anything reads it. A pool thread makes and prepares its own worker, whose arrays then lie apart
-// from what the other threads write at every point.
-void Integrator::PrepareWorkers(int count) {
+// Once per computation, before the pool's first batch: each pool thread makes (once) and prepares
+// its own worker, whose arrays then lie apart from what the other threads write at every point,
+// while the calling thread goes on computing. A worker starts from the state the points share,
+// the problem, the engine's names and variables as they stood and the added functions'
+// properties; its SetVars gives every level's variable before anything reads it. A thread whose
+// worker could not be prepared computes no point: the calling thread computes them.
+void Integrator::StartWorkers() {
     if (!pool_ || pool_->Threads() != threads_) {
         pool_.reset();
         workers_.clear();
-        prepared_ = 0;
+        const auto count = static_cast<std::size_t>(threads_);
+        workers_.resize(count);
+        held_ = std::make_unique<std::atomic<uint64_t>[]>(count);
+        started_ = 0;
         pool_ = std::make_unique<PointPool>(threads_, Dimension::MaxOrder);
     }
-    const auto wanted = static_cast<std::size_t>(count);
-    if (workers_.size() < wanted) workers_.resize(wanted);
-    const std::size_t from = prepared_, poolThreads = static_cast<std::size_t>(threads_ - 1);
-    if (from < std::min(wanted, poolThreads))
-        pool_->OnEachThread([&](int worker) {
+    if (started_ == computation_) return;
+    started_ = computation_;
+    pool_->OnEachThread(
+        [this, computation = computation_, names = engine_.CopyOfNames()](int worker) {
             const auto index = static_cast<std::size_t>(worker - 1);
-            if (index >= from && index < wanted) PrepareWorker(index);
+            try {
+                PrepareWorker(index, *names);
+            } catch (...) {
+                return;
+            }
+            held_[index].store(computation, std::memory_order_release);
         });
-    for (std::size_t index = std::max(from, poolThreads); index < wanted; ++index)
-        PrepareWorker(index);
-    prepared_ = std::max(prepared_, wanted);
 }
 
-void Integrator::PrepareWorker(std::size_t index) {
+bool Integrator::Holds(int worker) const {
+    return held_[static_cast<std::size_t>(worker - 1)].load(std::memory_order_relaxed) ==
+           computation_;
+}
+
+void Integrator::PrepareWorker(std::size_t index, const ScriptControl::Names& names) {
     std::unique_ptr<Worker>& worker = workers_[index];
     if (!worker) worker = std::make_unique<Worker>(progress_);
     Dimension& w = worker->d;
@@ -203,7 +217,7 @@ void Integrator::PrepareWorker(std::size_t index) {
     w.ULText = d_.ULText;
     w.MinSub = d_.MinSub;
     // The same names first: the texts then compile as they did here and share their code.
-    worker->engine.CopyNamesFrom(engine_);
+    worker->engine.CopyNamesFrom(names);
     worker->eval.Prepare();
     const Class1& funcs = d_.Funcs();
     Class1& own = w.Funcs();
@@ -293,13 +307,20 @@ void Integrator::ComputePoints(int level, std::span<const double> outer,
                                std::span<const double> points, std::span<AheadValue> values,
                                std::span<double> writes) {
     const int caller = threads_;
-    PrepareWorkers(caller);
-    if (!workers_.front()->eval.Independent(level))
+    StartWorkers();
+    if (!Holds(caller)) {
+        PrepareWorker(static_cast<std::size_t>(caller - 1), *engine_.CopyOfNames());
+        held_[static_cast<std::size_t>(caller - 1)].store(computation_, std::memory_order_release);
+    }
+    if (!workers_.back()->eval.Independent(level))
         throw std::logic_error("the points of a level that depends on earlier points");
     const std::size_t size = PointWrites::Size(level);
     const auto task = [&](std::size_t i, int worker) {
-        ComputeOn(*workers_[static_cast<std::size_t>(worker - 1)], level, outer, points[i],
-                  values[i], writes.data() + i * size);
+        if (Holds(worker))
+            ComputeOn(*workers_[static_cast<std::size_t>(worker - 1)], level, outer, points[i],
+                      values[i], writes.data() + i * size);
+        else
+            values[i] = {};
     };
     pool_->Open(level, 0, points.size(), 1, task);
     for (std::size_t i = 0; i < points.size(); ++i)
@@ -308,7 +329,7 @@ void Integrator::ComputePoints(int level, std::span<const double> outer,
 }
 
 void Integrator::Launch(int level, std::size_t first) {
-    if (prepared_ < static_cast<std::size_t>(threads_ - 1)) PrepareWorkers(threads_ - 1);
+    StartWorkers();
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     const std::size_t count = batch.points.size();
     batch.level = level;
@@ -330,6 +351,10 @@ void Integrator::Launch(int level, std::size_t first) {
 void Integrator::ComputePoint(int level, std::size_t index, int worker) {
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     AheadValue& ahead = batch.values[index];
+    if (!Holds(worker)) {
+        ahead = {};
+        return;
+    }
     Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
     const bool covered = w.lastFull == Worker::Point{batch.launch, index + 1};
     ComputeOn(w, level, batch.outer, batch.points[index], ahead,

@@ -25,6 +25,7 @@
 #include "script/ScriptControl.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -139,8 +140,10 @@ private:
     // The least work of a batch that goes to the pool.
     Clock::duration LaunchWork() const;
     void CloseBatches();
-    void PrepareWorkers(int count);
-    void PrepareWorker(std::size_t index);
+    void StartWorkers();
+    // Whether the worker holds this computation's problem.
+    bool Holds(int worker) const;
+    void PrepareWorker(std::size_t index, const ScriptControl::Names& names);
     void Fail(Reporter& reporter, int32_t number, const std::string& source,
               const std::string& description);
 
@@ -158,12 +161,15 @@ private:
     // The levels below this one are left alone: a batch of this level is far too small for the
     // pool, and so is all that one of its points holds.
     int quiet_ = 0;
-    std::size_t prepared_ = 0; // workers that hold this computation's problem
+    uint64_t computation_ = 1; // numbers the computations with the threads
+    uint64_t started_ = 0;     // the computation the workers were last asked to take
     uint64_t launches_ = 0;    // batches launched to the pool, over every computation
 
     std::unique_ptr<PointPool> pool_;
-    // The pool's threads 1, 2, ..., then the caller of ComputePoints.
+    // The pool's threads 1, 2, ..., then the caller of ComputePoints; each made and prepared on
+    // its own thread, which then marks in held_ the computation it holds (0 before it is made).
     std::vector<std::unique_ptr<Worker>> workers_;
+    std::unique_ptr<std::atomic<uint64_t>[]> held_;
     std::vector<Batch> batches_; // by level
 };
 

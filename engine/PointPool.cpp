@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <exception>
 #include <utility>
 
 namespace vantrel {
@@ -84,17 +83,14 @@ void PointPool::Close(int slot) {
     s.task = nullptr;
 }
 
-void PointPool::OnEachThread(const std::function<void(int worker)>& task) {
+void PointPool::OnEachThread(std::function<void(int worker)> task) {
     std::unique_lock lock(mutex_);
-    eachTask_ = &task;
+    finished_.wait(lock, [&] { return eachLeft_ == 0; });
+    eachTask_ = std::move(task);
     eachLeft_ = threads_.size();
     ++eachRound_;
     opened_.fetch_add(1, std::memory_order_relaxed);
     wake_.notify_all();
-    finished_.wait(lock, [&] { return eachLeft_ == 0; });
-    eachTask_ = nullptr;
-    if (const std::exception_ptr failure = std::exchange(eachFailure_, nullptr))
-        std::rethrow_exception(failure);
 }
 
 std::size_t PointPool::Claim(const Slot& s) const {
@@ -127,17 +123,11 @@ void PointPool::Work(int worker) {
     bool watched = false;
     uint64_t eachRun = 0;
     for (;;) {
-        if (eachRun != eachRound_) {
+        if (eachRun != eachRound_ && !stopping_) {
             eachRun = eachRound_;
             lock.unlock();
-            std::exception_ptr failure;
-            try {
-                (*eachTask_)(worker);
-            } catch (...) {
-                failure = std::current_exception();
-            }
+            eachTask_(worker);
             lock.lock();
-            if (failure) eachFailure_ = failure;
             if (--eachLeft_ == 0) finished_.notify_all();
             continue;
         }

@@ -12,7 +12,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -42,11 +41,12 @@ public:
     bool Take(int slot, std::size_t index);
     // Leaves the batch's unclaimed points to nobody and waits for those being computed.
     void Close(int slot);
-    // Runs task(worker) once on each of the pool's threads, while no batch is open, and waits for
-    // them: what a thread allocates there lies in its own part of the heap, so that what it
-    // writes while it computes shares no cache line with what another thread writes. What the
-    // task throws on a thread is thrown here.
-    void OnEachThread(const std::function<void(int worker)>& task);
+    // Runs task(worker) once on each of the pool's threads, before anything else they do from
+    // then on: what a thread allocates there lies in its own part of the heap, so that what it
+    // writes while it computes shares no cache line with what another thread writes. Returns at
+    // once, after the task before has run everywhere; the task must not throw. A pool that is
+    // being destroyed leaves the task undone on the threads that have not begun it.
+    void OnEachThread(std::function<void(int worker)> task);
 
 private:
     struct Slot {
@@ -73,10 +73,9 @@ private:
     std::condition_variable wake_, finished_;
     std::atomic<bool> callerWaits_{false};
     std::atomic<uint64_t> opened_{0}; // batches opened and tasks run on each thread so far
-    const std::function<void(int worker)>* eachTask_ = nullptr;
+    std::function<void(int worker)> eachTask_;
     uint64_t eachRound_ = 0;
     std::size_t eachLeft_ = 0; // threads yet to run this round's task
-    std::exception_ptr eachFailure_;
     int idle_ = 0;
     bool stopping_ = false;
 };

@@ -61,8 +61,18 @@ void ScriptControl::CompileAfterRuns(uint32_t runs) {
     engine_->CompileAfterRuns(runs);
 }
 
-void ScriptControl::CopyNamesFrom(const ScriptControl& other) {
-    engine_->CopyNamesFrom(*other.engine_);
+class ScriptControl::Names {
+public:
+    explicit Names(const Environment& names) : names(names) {}
+    const Environment names;
+};
+
+std::shared_ptr<const ScriptControl::Names> ScriptControl::CopyOfNames() const {
+    return std::make_shared<const Names>(engine_->Names());
+}
+
+void ScriptControl::CopyNamesFrom(const Names& names) {
+    engine_->CopyNamesFrom(names.names);
 }
 
 ScriptControl::VarHandle ScriptControl::BindVariable(std::string_view name) {

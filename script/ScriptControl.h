@@ -68,11 +68,15 @@ public:
     // Whether the expression calls the built-in or added function of that name.
     bool Calls(ExprHandle expression, std::string_view function) const;
 
-    // Makes every name other knows resolve here as there, gives every global variable of other
-    // the same value here (the added objects' properties are the objects' own business), and
-    // shares other's machine code. This engine's added objects stand in for other's: the same
-    // kinds, added in the same order.
-    void CopyNamesFrom(const ScriptControl& other);
+    // The names this engine knows and its global variables' values as they stand: another
+    // thread may take them while this engine runs on.
+    class Names;
+    std::shared_ptr<const Names> CopyOfNames() const;
+    // Makes every name of the copy resolve here as it did there, gives every global variable the
+    // value it had there (the added objects' properties are the objects' own business), and
+    // shares that engine's machine code. This engine's added objects stand in for that one's:
+    // the same kinds, added in the same order.
+    void CopyNamesFrom(const Names& names);
 
     using VarHandle = int32_t;
     VarHandle BindVariable(std::string_view name);

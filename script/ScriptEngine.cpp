@@ -183,9 +183,9 @@ bool ScriptEngine::Calls(int32_t expression, std::string_view function) const {
     return false;
 }
 
-void ScriptEngine::CopyNamesFrom(const ScriptEngine& other) {
+void ScriptEngine::CopyNamesFrom(const Environment& names) {
     ++statementsRun_; // values change behind the bound variables' last stores
-    if (!names_.Mirror(other.names_)) {
+    if (!names_.Mirror(names)) {
         statements_.clear();
         expressions_.clear();
         variableHandles_.clear();

@@ -43,7 +43,8 @@ public:
     void CompileAfterRuns(uint32_t runs) { compileAfterRuns_ = runs; }
     bool Mentions(int32_t expression, std::string_view name);
     bool Calls(int32_t expression, std::string_view function) const;
-    void CopyNamesFrom(const ScriptEngine& other);
+    const Environment& Names() const { return names_; }
+    void CopyNamesFrom(const Environment& names);
     int32_t BindVariable(std::string_view name);
     void Assign(int32_t variable, double value);
     void Assign(std::span<const int32_t> variables, const double* values);
