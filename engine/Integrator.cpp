@@ -109,6 +109,7 @@ void Integrator::Compute() {
 
 void Integrator::ComputeAhead() {
     ++computation_;
+    lastLevel_ = d_.LastLevel;
     quiet_ = 0;
     batches_.assign(static_cast<std::size_t>(d_.Order), {});
     const WorkingArrays before(d_);
@@ -363,7 +364,7 @@ void Integrator::ComputePoint(int level, std::size_t index, int worker) {
     ahead.covered = covered && ahead.ok;
     w.lastFull = ahead.ok && PointWrites::Full(w.d, level) ? Worker::Point{batch.launch, index}
                                                            : Worker::Point{};
-    if (ahead.ok && level == d_.LastLevel) outerPass_.DoneAhead();
+    if (ahead.ok && level == lastLevel_) outerPass_.DoneAhead();
 }
 
 void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, double point,

@@ -112,6 +112,7 @@ private:
     // the pool's threads write, and what the calling thread writes at every point lies apart from
     // the points and arrays that the pool's threads read.
     struct alignas(64) Batch : AheadPoints {
+        uint64_t launch = 0;              // the last launch to the pool, numbered by launches_
         alignas(64) std::size_t next = 0; // the next point the scheme visits
         bool launched = false;
         bool timedHere = false;      // the point started at visited is computed here
@@ -123,7 +124,6 @@ private:
         bool untimed = false;        // far too small for the pool: its points are not timed
         int untimedLeft = 0;         // batches to go untimed before one is timed again
         std::size_t timedSize = 0;   // points of the last batch timed
-        uint64_t launch = 0;         // the last launch to the pool, numbered by launches_
     };
 
     enum class Outcome { Done, Failed, Cancelled };
@@ -161,10 +161,13 @@ private:
     // The levels below this one are left alone: a batch of this level is far too small for the
     // pool, and so is all that one of its points holds.
     int quiet_ = 0;
-    uint64_t computation_ = 1; // numbers the computations with the threads
-    uint64_t started_ = 0;     // the computation the workers were last asked to take
-    uint64_t launches_ = 0;    // batches launched to the pool, over every computation
+    uint64_t started_ = 0;  // the computation the workers were last asked to take
+    uint64_t launches_ = 0; // batches launched to the pool, over every computation
 
+    // What the pool's threads read at every point, on cache lines apart from what the calling
+    // thread writes as it goes (the object's size is a whole number of lines).
+    alignas(64) uint64_t computation_ = 1; // numbers the computations with the threads
+    int lastLevel_ = 0;                    // of this computation
     std::unique_ptr<PointPool> pool_;
     // The pool's threads 1, 2, ..., then the caller of ComputePoints; each made and prepared on
     // its own thread, which then marks in held_ the computation it holds (0 before it is made).
