@@ -326,12 +326,11 @@ std::size_t ScriptEngine::RoundPoints(std::span<const double> xs, double* rounde
 // Batches are compared by their bits: 0 and -0 have roundings of their own. Two chains are the
 // same where their first points and their steps are. The batches come in the same order at every
 // outer point: the one after the last found is looked at first.
-const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const double> xs,
-                                                           double step) {
+ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const double> xs, double step) {
     const auto bits = [](double x) { return std::bit_cast<uint64_t>(x); };
     const std::size_t count = roundedBatches_.size();
     for (std::size_t tried = 0, i = nextBatch_; tried < count; ++tried) {
-        const RoundedBatch& kept = roundedBatches_[i];
+        RoundedBatch& kept = roundedBatches_[i];
         i = i + 1 == count ? 0 : i + 1;
         if (kept.points.size() != xs.size()) continue;
         if (kept.step != 0 && step != 0
@@ -351,7 +350,14 @@ const ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const doubl
     kept.step = step;
     kept.rounded.resize(xs.size());
     kept.finite = RoundPoints(xs, kept.rounded.data());
+    kept.squares.assign(jit::KeptSquaresSize(xs.size()), NAN);
     return roundedBatches_.emplace_back(std::move(kept));
+}
+
+double* ScriptEngine::Squares(std::size_t count) {
+    if (squares_.size() < jit::KeptSquaresSize(count))
+        squares_.resize(jit::KeptSquaresSize(count), NAN);
+    return squares_.data();
 }
 
 // Assign's fast path and EvaluateNumber's machine code, point after point. The points' stored
@@ -364,25 +370,32 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
                                        double step) {
     if (!ReadyCode(expression) || !AssignsPlainly(variable)) return 0;
     if (pointsAgain) {
-        const RoundedBatch& kept = RoundAgain(xs, step);
+        RoundedBatch& kept = RoundAgain(xs, step);
         return EvaluateRounded(expression, variable, xs.first(kept.finite), kept.rounded.data(),
-                               values);
+                               values, kept.squares.data());
     }
     roundedPoints_.resize(xs.size());
     const std::size_t count = RoundPoints(xs, roundedPoints_.data());
-    return EvaluateRounded(expression, variable, xs.first(count), roundedPoints_.data(), values);
+    return EvaluateRounded(expression, variable, xs.first(count), roundedPoints_.data(), values,
+                           Squares(count));
 }
 
 std::size_t ScriptEngine::EvaluateRounded(int32_t expression, int32_t variable,
                                           std::span<const double> xs, const double* rounded,
                                           double* values) {
+    return EvaluateRounded(expression, variable, xs, rounded, values, Squares(xs.size()));
+}
+
+std::size_t ScriptEngine::EvaluateRounded(int32_t expression, int32_t variable,
+                                          std::span<const double> xs, const double* rounded,
+                                          double* values, double* squares) {
     const jit::NumericFunction machine = ReadyCode(expression);
     const std::size_t count = xs.size();
     if (count == 0 || !machine || !AssignsPlainly(variable)) return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     std::size_t done = 0;
     if (const jit::ManyFunction many = BatchFunction(expression, variable)) {
-        done = many(names_.globals.data(), names_.storages.data(), rounded, values, count);
+        done = many(names_.globals.data(), names_.storages.data(), rounded, values, count, squares);
     } else {
         double* const slot = StorePlainly(bound, rounded[0]);
         for (; done < count; ++done) {
@@ -420,10 +433,12 @@ std::size_t ScriptEngine::EvaluateRoundedOver(int32_t expression, int32_t variab
     if (count == 0 || !many || !AssignsPlainly(variable) || !AssignsPlainly(outerVariable))
         return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(outerVariable)];
+    double* const squares = Squares(count);
     std::size_t done = 0, points = 0;
     for (; done < outer.size(); ++done, values += count) {
         if (!AssignAtOnce(bound, outer[done])) break;
-        points = many(names_.globals.data(), names_.storages.data(), rounded, values, count);
+        points =
+            many(names_.globals.data(), names_.storages.data(), rounded, values, count, squares);
         if (points < count) break;
     }
     if (done > 0 || points > 0)

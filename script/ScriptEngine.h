@@ -99,11 +99,16 @@ private:
     jit::BatchVariable BatchBinding(int32_t variable) const;
     struct RoundedBatch {
         std::vector<double> points, rounded;
-        std::size_t finite = 0; // FinitePrefix of the two
-        double step = 0;        // of a chain (EvaluateMany)
+        std::size_t finite = 0;      // FinitePrefix of the two
+        double step = 0;             // of a chain (EvaluateMany)
+        std::vector<double> squares; // the batch functions' kept squares at its points
     };
     // Round15 of each point of a batch that may come again, as a kept batch of them had it.
-    const RoundedBatch& RoundAgain(std::span<const double> xs, double step);
+    RoundedBatch& RoundAgain(std::span<const double> xs, double step);
+    std::size_t EvaluateRounded(int32_t expression, int32_t variable, std::span<const double> xs,
+                                const double* rounded, double* values, double* squares);
+    // The batch functions' kept squares of points that do not come again, for count points.
+    double* Squares(std::size_t count);
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
     Variant Execute(const Program& program);
@@ -137,6 +142,7 @@ private:
     std::deque<RoundedBatch> roundedBatches_; // the latest last
     std::size_t nextBatch_ = 0;               // where RoundAgain looks first
     std::vector<double> roundedPoints_;       // of a batch that does not come again
+    std::vector<double> squares_;             // and its kept squares
     static constexpr std::size_t KeptBatches = 16;
     std::function<void()> handler_;
     ScriptError error_;

@@ -6,16 +6,21 @@ namespace vantrel::jit {
 void CodeBuilder::Impl::AddMany(const Program& program, const std::string& name,
                                 BatchVariable batch) {
     gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
-    gcc_jit_param* params[5] = {
+    gcc_jit_param* params[6] = {
         g_.context_new_param(c_, nullptr, doubles_, "globals"),
         g_.context_new_param(c_, nullptr, storages_, "storages"),
         g_.context_new_param(c_, nullptr, doubles_, "values"),
         g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "results"),
-        g_.context_new_param(c_, nullptr, size, "count")};
+        g_.context_new_param(c_, nullptr, size, "count"),
+        g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "squares")};
     Begin(params, size, name);
     batch_ = batch;
-    loop_ = {g_.function_new_local(fn_, nullptr, size, "i"), g_.param_as_rvalue(params[4]),
-             g_.param_as_rvalue(params[2]), g_.param_as_rvalue(params[3]), nullptr};
+    loop_ = {g_.function_new_local(fn_, nullptr, size, "i"),
+             g_.param_as_rvalue(params[4]),
+             g_.param_as_rvalue(params[2]),
+             g_.param_as_rvalue(params[3]),
+             g_.param_as_rvalue(params[5]),
+             nullptr};
     gcc_jit_block* none = g_.function_new_block(fn_, "none");
     gcc_jit_block* stop = g_.function_new_block(fn_, "stop");
     g_.block_end_with_return(none, nullptr, g_.context_zero(c_, size));
@@ -44,6 +49,8 @@ void CodeBuilder::Impl::AddMany(const Program& program, const std::string& name,
 }
 
 void CodeBuilder::Impl::InLanes(const Program& program) {
+    gcc_jit_lvalue* none = g_.function_new_local(fn_, nullptr, int_, "none_marked");
+    g_.block_add_assignment(block_, nullptr, none, g_.context_one(c_, int_));
     gcc_jit_block* head = Loop("in_lanes");
     ok_ = g_.function_new_local(fn_, nullptr, bool_, "ok");
     g_.block_add_assignment(block_, nullptr, ok_, g_.context_one(c_, bool_));
@@ -57,8 +64,20 @@ void CodeBuilder::Impl::InLanes(const Program& program) {
     g_.block_end_with_jump(set, nullptr, store);
     block_ = store;
     g_.block_add_assignment(block_, nullptr, At(loop_.results), g_.lvalue_as_rvalue(lane));
+    g_.block_add_assignment_op(block_, nullptr, none, GCC_JIT_BINARY_OP_BITWISE_AND,
+                               g_.context_new_cast(c_, nullptr, g_.lvalue_as_rvalue(ok_), int_));
     ok_ = nullptr;
     Next(head);
+    // Where no point is marked, the second loop has nothing to do.
+    gcc_jit_block* done = g_.function_new_block(fn_, "none_marked");
+    gcc_jit_block* marked = g_.function_new_block(fn_, nullptr);
+    g_.block_end_with_conditional(block_, nullptr,
+                                  g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_NE,
+                                                            g_.lvalue_as_rvalue(none),
+                                                            g_.context_zero(c_, int_)),
+                                  done, marked);
+    g_.block_end_with_return(done, nullptr, loop_.count);
+    block_ = marked;
 }
 
 void CodeBuilder::Impl::PointByPoint(const Program& program, bool marked) {

@@ -117,7 +117,7 @@ private:
         globals_ = g_.param_as_rvalue(params[0]);
         storagesParam_ = g_.param_as_rvalue(params[1]);
         fn_ = g_.context_new_function(c_, nullptr, GCC_JIT_FUNCTION_EXPORTED, result, name.c_str(),
-                                      name.ends_with("_many") ? 5 : 3, params, 0);
+                                      name.ends_with("_many") ? 6 : 3, params, 0);
         block_ = g_.function_new_block(fn_, "entry");
         variables_.clear();
     }
@@ -128,8 +128,12 @@ private:
     // instead. A second loop then takes the marked points one by one, where the code may call
     // functions (a square that fails the moderate test) and hands back at the first point that the
     // evaluator must run. A few points go one by one at once: lanes would cost more than they save.
+    // The squares that fail the moderate test are kept at their points (ManyFunction), for the
+    // lanes of the next call on the same points: an inner level's points come again at every
+    // point of the outer levels, and with them the same squares.
     void AddMany(const Program& program, const std::string& name, BatchVariable batch);
-    // The lanes' loop, each result the value or, where a check failed, not a number.
+    // The lanes' loop, each result the value or, where a check failed, not a number; where none
+    // failed, the function returns after it.
     void InLanes(const Program& program);
     // The loop that takes each point, or only those whose lanes are marked, one by one.
     void PointByPoint(const Program& program, bool marked);
@@ -144,6 +148,7 @@ private:
     gcc_jit_rvalue* EmitAt(const Program& program, gcc_jit_rvalue* point = nullptr) {
         stack_.clear();
         depends_.clear();
+        squaresAtThePoint_ = 0;
         if (point) point_ = Local(point);
         for (const Instruction& in : program.code)
             Emit(in);
@@ -324,20 +329,60 @@ private:
                           Compare(p, GCC_JIT_COMPARISON_GE, SquareModerate[0]),
                           Compare(p, GCC_JIT_COMPARISON_LT, SquareModerate[1])),
                    g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_EQ, scaled, p));
-        if (ok_ && !inPre_) { // in lanes: the other squares are the second loop's
+        const KeptSquare kept = Kept();
+        if (ok_ && !inPre_ && !kept.base) { // in lanes: the other squares are the second loop's
             Require(holds);
             return p;
         }
         gcc_jit_lvalue* square = g_.function_new_local(fn_, nullptr, double_, "square");
         g_.block_add_assignment(block_, nullptr, square, p);
+        if (ok_ && !inPre_) { // in lanes: the others are kept ones or the second loop's
+            gcc_jit_rvalue* keptBase = Local(g_.lvalue_as_rvalue(kept.base));
+            gcc_jit_rvalue* keptSquare = Local(g_.lvalue_as_rvalue(kept.square));
+            gcc_jit_block* taken = g_.function_new_block(fn_, nullptr);
+            gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
+            g_.block_end_with_conditional(block_, nullptr, holds, next, taken);
+            g_.block_add_assignment(taken, nullptr, square, keptSquare);
+            g_.block_end_with_jump(taken, nullptr, next);
+            block_ = next;
+            Require(
+                binary(GCC_JIT_BINARY_OP_BITWISE_OR, bool_, holds,
+                       g_.context_new_comparison(c_, nullptr, GCC_JIT_COMPARISON_EQ, keptBase, a)));
+            return g_.lvalue_as_rvalue(square);
+        }
         gcc_jit_block* other = g_.function_new_block(fn_, nullptr);
         gcc_jit_block* next = g_.function_new_block(fn_, nullptr);
         g_.block_end_with_conditional(block_, nullptr, holds, next, other);
         block_ = other;
         g_.block_add_assignment(block_, nullptr, square, Call(UnaryCallees.back(), a));
+        if (kept.base) {
+            g_.block_add_assignment(block_, nullptr, kept.base, a);
+            g_.block_add_assignment(block_, nullptr, kept.square, g_.lvalue_as_rvalue(square));
+        }
         g_.block_end_with_jump(block_, nullptr, next);
         block_ = next;
         return g_.lvalue_as_rvalue(square);
+    }
+
+    // Where a batch function keeps the square at the point that it is emitting, if it does.
+    struct KeptSquare {
+        gcc_jit_lvalue *base = nullptr, *square = nullptr;
+    };
+    KeptSquare Kept() {
+        if (batch_.kind == BatchVariable::None || inPre_ || squaresAtThePoint_ == KeptSquares)
+            return {};
+        gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
+        const auto at = [&](std::size_t row) {
+            gcc_jit_rvalue* start = g_.context_new_binary_op(
+                c_, nullptr, GCC_JIT_BINARY_OP_MULT, size, loop_.count,
+                g_.context_new_rvalue_from_long(c_, size, static_cast<long>(row)));
+            return g_.context_new_array_access(
+                c_, nullptr, loop_.squares,
+                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_PLUS, size, start,
+                                         g_.lvalue_as_rvalue(loop_.i)));
+        };
+        const std::size_t k = squaresAtThePoint_++;
+        return {at(2 * k), at(2 * k + 1)};
     }
 
     Value Arithmetic(BinaryOp op, const Value& a, const Value& b, bool squared) {
@@ -500,12 +545,13 @@ private:
     gcc_jit_rvalue* point_ = nullptr;
     Lane pre_;
     bool inPre_ = false;
-    gcc_jit_lvalue* ok_ = nullptr; // in lanes: whether the point's checks hold so far
+    gcc_jit_lvalue* ok_ = nullptr;      // in lanes: whether the point's checks hold so far
+    std::size_t squaresAtThePoint_ = 0; // made so far in the program's code at the point
     // The batch function's loops: the point's place, the count, the points and the results, and
     // where the loop being made ends.
     struct {
         gcc_jit_lvalue* i;
-        gcc_jit_rvalue *count, *values, *results;
+        gcc_jit_rvalue *count, *values, *results, *squares;
         gcc_jit_block* after;
     } loop_{};
 };
