@@ -22,6 +22,16 @@ inline bool HasAvx2Instructions() {
     return has;
 }
 
+// Whether machine code made here may use 512-bit vectors of doubles, with their masks.
+inline bool HasAvx512Instructions() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0 &&
+               __builtin_cpu_supports("avx512dq") != 0;
+    }();
+    return has;
+}
+
 // Function, inlined into a build for processors with an fma instruction and into one for the
 // others, called through the build for this processor. Function must be always_inline; fma is
 // exact either way, so both builds give the same bits.

@@ -34,6 +34,10 @@ public:
         g_.context_add_command_line_option(c_, "-ftree-loop-vectorize");
         g_.context_add_command_line_option(c_, "-fvect-cost-model=dynamic");
         if (HasAvx2Instructions()) g_.context_add_command_line_option(c_, "-mavx2");
+        if (HasAvx512Instructions()) // twice the lanes of each vector instruction
+            for (const char* option :
+                 {"-mavx512f", "-mavx512vl", "-mavx512dq", "-mprefer-vector-width=512"})
+                g_.context_add_command_line_option(c_, option);
         if (HasFmaInstruction()) { // squares are then taken in the code itself
             g_.context_add_command_line_option(c_, "-mfma");
             fma_ = g_.context_get_builtin_function(c_, "__builtin_fma");

@@ -107,10 +107,11 @@ std::string Prepared(const std::string& folder) {
 const CodeCache& CodeCache::ForThisProcess() {
     static const CodeCache* const cache = [] {
         const std::string id = BuildId();
-        // Code made on a processor with an fma instruction or 256-bit vectors uses them.
+        // Code made on a processor with an fma instruction or wider vectors uses them.
         return new CodeCache(id.empty() ? std::string() : Folder(),
                              id + (HasFmaInstruction() ? "+fma" : "") +
-                                 (HasAvx2Instructions() ? "+avx2" : ""));
+                                 (HasAvx2Instructions() ? "+avx2" : "") +
+                                 (HasAvx512Instructions() ? "+avx512" : ""));
     }();
     return *cache;
 }
