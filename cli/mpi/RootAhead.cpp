@@ -28,30 +28,21 @@ void RootAhead::Begin(const ProblemRead& problem) {
 
 void RootAhead::Compute(Integrator& integrator, AheadPoints& batch) {
     double& pointSeconds = pointSeconds_[static_cast<std::size_t>(batch.level)];
-    auto points = static_cast<double>(batch.points.size());
+    const auto points = static_cast<double>(batch.points.size());
     const bool here = pointSeconds > 0 && pointSeconds * points < MinWorkSeconds;
     const auto start = std::chrono::steady_clock::now();
-    if (here) {
+    if (here)
         integrator.ComputePoints(batch.level, batch.outer, batch.points, batch.values,
                                  batch.writes);
-    } else {
-        // Points that would keep one rank busy while the others wait are left to the scheme,
-        // which visits them in order and hands out their inner levels' points.
-        const std::size_t ranks = static_cast<std::size_t>(comm_.Size());
-        std::size_t count = batch.points.size();
-        if (count > ranks && integrator.ComputesAhead(batch.level - 1)) count -= count % ranks;
-        std::fill(batch.values.begin() + static_cast<std::ptrdiff_t>(count), batch.values.end(),
-                  AheadValue{});
-        HandOut(integrator, batch, count);
-        points = static_cast<double>(count);
-    }
+    else
+        HandOut(integrator, batch);
     // Every thread that took part was busy all along.
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     pointSeconds = took.count() * threads_ * (here ? 1 : comm_.Size()) / std::max(1.0, points);
 }
 
-void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch, std::size_t handed) {
-    const std::span<const double> points(batch.points.data(), handed);
+void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
+    const std::vector<double>& points = batch.points;
     const std::size_t perPoint = PointWrites::Size(batch.level);
     Chunk chunk{batch.level, 0, batch.outer, {}};
     // Small enough that every rank takes several, so that fast and slow ranks stay busy.

@@ -30,12 +30,11 @@ public:
     uint64_t Evaluations() const override { return evaluations_; }
 
     static constexpr int AheadLevels = 3;
-    // The least work, on one thread, of a batch worth handing out: some twenty chunks' cost.
-    static constexpr double MinWorkSeconds = 0.001;
+    // The least work, on one thread, of a batch worth handing out: many chunks' cost.
+    static constexpr double MinWorkSeconds = 0.05;
 
 private:
-    // The first handed points of the batch.
-    void HandOut(Integrator& integrator, AheadPoints& batch, std::size_t handed);
+    void HandOut(Integrator& integrator, AheadPoints& batch);
 
     Communicator& comm_;
     int threads_;
