@@ -62,8 +62,11 @@ bool PointPool::Take(int slot, std::size_t index) {
     if (index < s.callerEnd) return true;
     if (s.done[index].load(std::memory_order_acquire)) return false;
     std::unique_lock lock(mutex_);
-    if (index < s.back) { // unclaimed: the caller claims a grain from here
-        s.callerEnd = std::min(s.back, index + Claim(s));
+    // Unclaimed: the caller claims a grain from here, no more, since it takes its points in order
+    // and the pool's threads claim the rest from the back: a claim of a share of the batch left
+    // the pool thread idle at the end of the simplex's batches while the caller went through it.
+    if (index < s.back) {
+        s.callerEnd = std::min(s.back, index + s.grain);
         s.front = s.callerEnd;
         return true;
     }

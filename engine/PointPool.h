@@ -64,7 +64,7 @@ private:
     // Watches for a moment, the lock released, whether a batch is opened.
     void WatchForOpen(std::unique_lock<std::mutex>& lock);
     Slot* Highest();
-    // How many of the slot's unclaimed points a thread claims at once.
+    // How many of the slot's unclaimed points a pool thread claims at once.
     std::size_t Claim(const Slot& s) const;
 
     std::vector<Slot> slots_;
