@@ -265,6 +265,10 @@ void Integrator::Ahead(int level, std::span<const double> points) {
     if (batch.untimed) { // nothing of it is computed ahead: TakeComputed needs no points
         batch.points.clear();
         quiet_ = level;
+        // The levels inside see no batch while this one is quiet: none of theirs is timed whole
+        // across that time.
+        for (int inner = 0; inner < level; ++inner)
+            batches_[static_cast<std::size_t>(inner)].opened = {};
         return;
     }
     batch.points.assign(points.begin(), points.end());
