@@ -44,18 +44,25 @@ BackgroundCompiler::~BackgroundCompiler() {
 
 std::shared_ptr<const PendingCode> BackgroundCompiler::Request(const Program& program,
                                                                BatchVariable batch, bool compile) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     std::string key = Key(program, batch);
     Requested& requested = requested_[key];
-    const bool queued = requested.pending != nullptr;
-    if (queued && (requested.compiling || !compile)) return requested.pending;
-    if (!queued) requested.pending = std::make_shared<PendingCode>();
-    requested.compiling = compile;
-    queue_.push_back({std::move(key), requested.pending, program, batch, compile});
+    const bool asked = requested.pending != nullptr;
+    if (asked && (requested.compiling || !compile)) return requested.pending;
+    if (!asked) requested.pending = std::make_shared<PendingCode>();
+    std::shared_ptr<PendingCode> pending = requested.pending;
+    if (!compile) {
+        lock.unlock();
+        const Program* programs[] = {&program};
+        Publish(*pending, LoadCompiled(programs, {&batch, 1}));
+        return pending;
+    }
+    requested.compiling = true;
+    queue_.push_back({std::move(key), pending, program, batch});
     ++unfinished_;
     if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
     wake_.notify_one();
-    return requested.pending;
+    return pending;
 }
 
 std::shared_ptr<const PendingCode> BackgroundCompiler::Find(const Program& program,
@@ -65,6 +72,14 @@ std::shared_ptr<const PendingCode> BackgroundCompiler::Find(const Program& progr
     return found == requested_.end() ? nullptr : found->second.pending;
 }
 
+void BackgroundCompiler::Publish(PendingCode& pending, std::unique_ptr<NumericCode> code) {
+    std::lock_guard lock(mutex_);
+    if (!code || pending.Function()) return; // what another thread took first serves
+    pending.many_ = code->Many(0);
+    pending.code_ = std::move(code);
+    pending.function_.store(pending.code_->Function(0), std::memory_order_release);
+}
+
 void BackgroundCompiler::Work() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -72,20 +87,10 @@ void BackgroundCompiler::Work() {
         if (stopping_) return;
         Job job = std::move(queue_.front());
         queue_.pop_front();
-        compiling_ = job.compile;
+        compiling_ = true;
         lock.unlock();
-        const Program* program = &job.program;
-        if (!job.pending->Function()) {
-            const std::span<const BatchVariable> batch(&job.batch, 1);
-            std::unique_ptr<NumericCode> code =
-                job.compile ? Compile({&program, 1}, batch) : LoadCompiled({&program, 1}, batch);
-            if (code) {
-                job.pending->many_ = code->Many(0);
-                job.pending->code_ = std::move(code);
-                job.pending->function_.store(job.pending->code_->Function(0),
-                                             std::memory_order_release);
-            }
-        }
+        const Program* programs[] = {&job.program};
+        if (!job.pending->Function()) Publish(*job.pending, Compile(programs, {&job.batch, 1}));
         --unfinished_;
         lock.lock();
         compiling_ = false;

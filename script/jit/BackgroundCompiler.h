@@ -4,9 +4,10 @@
 // alone: every engine of the process shares one compiler and every piece of code, so a later
 // computation of the same integrand, in the window or the next file of the solver, runs its code
 // from the start. When the last engine ends, what is queued is dropped and a compile under way is
-// waited for (the compiler library must not run into the process's exit); a load from the code
-// cache, which is short, may go on and is waited for at the exit, so that a short computation
-// never waits for the code it looked for.
+// waited for (the compiler library must not run into the process's exit). Code that the code
+// cache holds is loaded on the thread that asks, at once: a load takes a third of a millisecond,
+// and a thread of its own would wait for a core, the evaluator running meanwhile, where the
+// computation has them all (each process of a run on several has one core).
 #pragma once
 
 #include "script/Program.h"
@@ -48,7 +49,7 @@ public:
 
     // The code of the program: queued for compiling (a copy of the program) unless a program of
     // the same instructions was requested before. Where it is only to be looked for, it is taken
-    // from the code cache if it is there and not compiled; a later request may compile it.
+    // from the code cache here if it is there, and not compiled; a later request may compile it.
     // A batch function over batch is made with it unless that is None.
     std::shared_ptr<const PendingCode> Request(const Program& program, BatchVariable batch,
                                                bool compile = true);
@@ -69,12 +70,13 @@ private:
         std::shared_ptr<PendingCode> pending;
         Program program;
         BatchVariable batch;
-        bool compile;
     };
     struct Requested {
         std::shared_ptr<PendingCode> pending;
         bool compiling = false;
     };
+    // Makes code ready in pending unless other code was made ready there first.
+    void Publish(PendingCode& pending, std::unique_ptr<NumericCode> code);
     void Work();
 
     std::unordered_map<std::string, Requested> requested_; // by instructions and batch variable
@@ -84,7 +86,7 @@ private:
     std::deque<Job> queue_;
     std::atomic<int> unfinished_{0}; // jobs queued or being compiled
     int users_ = 0;
-    bool compiling_ = false; // a compile is under way, not a load
+    bool compiling_ = false;
     std::condition_variable compiled_;
     bool stopping_ = false;
     std::thread thread_;

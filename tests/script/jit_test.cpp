@@ -8,6 +8,7 @@
 #include "script/Evaluator.h"
 #include "script/ScriptControl.h"
 #include "script/ScriptError.h"
+#include "script/jit/BackgroundCompiler.h"
 #include "script/jit/CodeCache.h"
 #include "script/jit/NumericCode.h"
 
@@ -268,6 +269,19 @@ TEST_F(MachineCode, SharedByTheEnginesOfTheProcess) {
     EXPECT_TRUE(later.MachineCodeReady(later.Prepare(texts[0])));
     for (const std::string& text : texts)
         EXPECT_TRUE(ready(later, text)) << text;
+}
+
+// Code that an earlier process left in the code cache is loaded on the thread that looks for it,
+// before the request returns.
+TEST_F(MachineCode, LoadedFromTheCacheAtOnce) {
+    const std::string nonce = std::to_string(std::random_device()() % 1000000 + 1);
+    Program program = Compile("x*y-" + nonce, SourceKind::Expression, names);
+    PrepareNumeric(program);
+    const Program* list[] = {&program};
+    if (!jit::CodeCache::ForThisProcess().Keeps() || !jit::Compile(list))
+        GTEST_SKIP() << "no code cache or no machine code";
+    jit::BackgroundCompiler compiler;
+    EXPECT_NE(compiler.Request(program, {}, false)->Function(), nullptr);
 }
 
 // Code kept in files is taken again only where it carries the same build and instructions: a
