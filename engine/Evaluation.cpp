@@ -39,6 +39,14 @@ void Evaluation::Prepare() {
     assignedAt_ = 0; // no statements count: the first assignment is a whole one
 }
 
+void Evaluation::LookUpMachineCode() {
+    engine_.LookUpMachineCode(equation_);
+    for (std::size_t k = 0; k < vars_.size(); ++k) {
+        if (!loneLimits_[2 * k]) engine_.LookUpMachineCode(lower_[k]);
+        if (!loneLimits_[2 * k + 1]) engine_.LookUpMachineCode(upper_[k]);
+    }
+}
+
 void Evaluation::SetVars() {
     const std::size_t n = vars_.size();
     if (!onlyChanged_ || assignedAt_ != statementsRun_) {

@@ -21,6 +21,8 @@ public:
 
     // Binds the variables and prepares the texts of the problem in the state.
     void Prepare();
+    // Takes the prepared texts' machine code from the code cache now where it is there.
+    void LookUpMachineCode();
 
     void SetVars();
     // SetVars where the variables of the levels from level + 2 on are as the last SetVars left

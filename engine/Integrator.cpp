@@ -309,15 +309,24 @@ void Integrator::ComputeElsewhere(int level) {
             outerPass_.DoneAhead();
 }
 
+void Integrator::PrepareCaller() {
+    const int caller = threads_;
+    StartWorkers();
+    if (Holds(caller)) return;
+    PrepareWorker(static_cast<std::size_t>(caller - 1), *engine_.CopyOfNames());
+    held_[static_cast<std::size_t>(caller - 1)].store(computation_, std::memory_order_release);
+}
+
+void Integrator::PrepareForPoints() {
+    PrepareCaller();
+    workers_.back()->eval.LookUpMachineCode();
+}
+
 void Integrator::ComputePoints(int level, std::span<const double> outer,
                                std::span<const double> points, std::span<AheadValue> values,
                                std::span<double> writes) {
     const int caller = threads_;
-    StartWorkers();
-    if (!Holds(caller)) {
-        PrepareWorker(static_cast<std::size_t>(caller - 1), *engine_.CopyOfNames());
-        held_[static_cast<std::size_t>(caller - 1)].store(computation_, std::memory_order_release);
-    }
+    PrepareCaller();
     if (!workers_.back()->eval.Independent(level))
         throw std::logic_error("the points of a level that depends on earlier points");
     const std::size_t size = PointWrites::Size(level);

@@ -71,6 +71,10 @@ public:
     // ok. Not to be called while the computation is using the threads.
     void ComputePoints(int level, std::span<const double> outer, std::span<const double> points,
                        std::span<AheadValue> values, std::span<double> writes);
+    // Prepares what ComputePoints computes with, from the state as it stands, with the machine
+    // code the code cache holds: for a process that waits for points to compute, so that its
+    // first points wait for none of that.
+    void PrepareForPoints();
     // The outermost level's pass under way; read it on the computing thread, from the poll.
     PassProgress Pass() const { return outerPass_.Current(); }
 
@@ -141,6 +145,8 @@ private:
     Clock::duration LaunchWork() const;
     void CloseBatches();
     void StartWorkers();
+    // StartWorkers, and the caller of ComputePoints prepared as the pool's threads are.
+    void PrepareCaller();
     // Whether the worker holds this computation's problem.
     bool Holds(int worker) const;
     void PrepareWorker(std::size_t index, const ScriptControl::Names& names);

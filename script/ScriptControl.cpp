@@ -99,6 +99,10 @@ void ScriptControl::BatchOver(ExprHandle expression, VarHandle variable) {
     engine_->BatchOver(expression, variable);
 }
 
+void ScriptControl::LookUpMachineCode(ExprHandle expression) {
+    engine_->LookUpMachineCode(expression);
+}
+
 bool ScriptControl::CompilingMachineCode() const {
     return engine_->CompilingMachineCode();
 }

@@ -93,6 +93,9 @@ public:
     // EvaluateMany will run the expression over the variable: its machine code is to come with a
     // batch function, which computes what does not depend on the variable once per batch.
     void BatchOver(ExprHandle expression, VarHandle variable);
+    // Takes the expression's machine code from the code cache now if it is there, rather than
+    // once the expression has run often: for an engine whose evaluations are surely many.
+    void LookUpMachineCode(ExprHandle expression);
     // Whether machine code for this engine (or one that shares its code) is being compiled, on a
     // thread of its own.
     bool CompilingMachineCode() const;

@@ -315,6 +315,12 @@ void ScriptEngine::BatchOver(int32_t expression, int32_t variable) {
     runs.code = WorthCompiling(*runs.program) ? compiler_->Find(*runs.program, batch) : nullptr;
 }
 
+void ScriptEngine::LookUpMachineCode(int32_t expression) {
+    NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    if (!runs.code && WorthCompiling(*runs.program))
+        runs.code = compiler_->Request(*runs.program, runs.batch, false);
+}
+
 std::size_t ScriptEngine::RoundPoints(std::span<const double> xs, double* rounded) {
     Round15Many(xs, rounded);
     std::size_t count = 0;

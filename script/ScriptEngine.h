@@ -51,6 +51,7 @@ public:
     bool AssignsPlainly(int32_t variable) const;
     bool MachineCodeReady(int32_t expression) const;
     void BatchOver(int32_t expression, int32_t variable);
+    void LookUpMachineCode(int32_t expression);
     bool CompilingMachineCode() const { return compiler_->Busy(); }
     std::size_t EvaluateMany(int32_t expression, int32_t variable, std::span<const double> xs,
                              double* values, bool pointsAgain, double step);

@@ -20,13 +20,15 @@ public:
         : integrator_(d_, engine_, silent_, ierr_) {
         SetUpScriptEnvironment(engine_, d_.Funcs(), ierr_);
         LoadProblem(d_, problem);
+        if (threads > 0) integrator_.SetThreads(threads);
         try {
             for (const std::string& constant : problem.constants)
                 engine_.ExecuteStatement(constant);
+            // before the first chunk comes
+            integrator_.PrepareForPoints();
         } catch (const ScriptFailure&) {
             // rank 0 fails there too and hands out nothing
         }
-        if (threads > 0) integrator_.SetThreads(threads);
     }
 
     std::vector<double> Compute(std::span<const double> message) {
