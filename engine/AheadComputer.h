@@ -66,9 +66,12 @@ struct AheadPoints {
 class AheadComputer {
 public:
     virtual ~AheadComputer() = default;
-    // Whether the points of level, which are independent, are worth computing ahead in a problem
-    // of order.
+    // Whether the points of level, which are independent, may be worth computing ahead in a
+    // problem of order.
     virtual bool ComputesAhead(int level, int order) const = 0;
+    // Whether a batch of count points of such a level is: where it is not, the integrator
+    // computes the batch as it does without this way (on its own threads if it has several).
+    virtual bool Takes(int level, std::size_t count) const = 0;
     // Fills batch's values and writes for every point (both are sized already); integrator's
     // ComputePoints computes some of them here. An exception ends the computation and passes to
     // the integrator's caller.

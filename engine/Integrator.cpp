@@ -246,12 +246,17 @@ void Integrator::Ahead(int level, std::span<const double> points) {
     batch.launched = false;
     batch.next = 0;
     batch.timedHere = false;
-    batch.elsewhere = ahead_ != nullptr;
+    batch.elsewhere =
+        ahead_ && ahead_->ComputesAhead(level, d_.Order) && ahead_->Takes(level, points.size());
     quiet_ = 0;
     batch.deferred = false;
     if (batch.elsewhere) {
         batch.points.assign(points.begin(), points.end());
         ComputeElsewhere(level);
+        return;
+    }
+    if (threads_ == 1) { // computed in order, as the scheme visits it
+        batch.points.clear();
         return;
     }
     const Clock::duration cost = batch.pointCost;

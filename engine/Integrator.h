@@ -68,7 +68,7 @@ public:
     // ahead: from the outer levels' variable values outer and the problem and engine variables
     // the state holds (for the current computation, if one is under way), each point's
     // PointWrites::Size(level) values of writes filled. A point whose computation failed is not
-    // ok. Not to be called while the computation is using the threads.
+    // ok. Not to be called while the threads compute a batch of the same level.
     void ComputePoints(int level, std::span<const double> outer, std::span<const double> points,
                        std::span<AheadValue> values, std::span<double> writes);
     // Prepares what ComputePoints computes with, from the state as it stands, with the machine
@@ -96,7 +96,7 @@ public:
     // An integral per point is worth a thread; a single integrand evaluation is not.
     bool ComputesAhead(int level) const {
         return parallel_ && level >= std::max(1, quiet_) && main_.Independent(level) &&
-               (!ahead_ || ahead_->ComputesAhead(level, d_.Order));
+               (threads_ > 1 || ahead_->ComputesAhead(level, d_.Order));
     }
     void Ahead(int level, std::span<const double> points);
     // Points of the level's batch far too cheap for the pool are none of its business.

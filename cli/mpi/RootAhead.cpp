@@ -26,19 +26,19 @@ void RootAhead::Begin(const ProblemRead& problem) {
         comm_.Send(rank, Tag::Problem, bytes);
 }
 
+bool RootAhead::Takes(int level, std::size_t count) const {
+    const double pointSeconds = pointSeconds_[static_cast<std::size_t>(level)];
+    return pointSeconds == 0 || pointSeconds * static_cast<double>(count) >= MinWorkSeconds;
+}
+
 void RootAhead::Compute(Integrator& integrator, AheadPoints& batch) {
-    double& pointSeconds = pointSeconds_[static_cast<std::size_t>(batch.level)];
-    const auto points = static_cast<double>(batch.points.size());
-    const bool here = pointSeconds > 0 && pointSeconds * points < MinWorkSeconds;
     const auto start = std::chrono::steady_clock::now();
-    if (here)
-        integrator.ComputePoints(batch.level, batch.outer, batch.points, batch.values,
-                                 batch.writes);
-    else
-        HandOut(integrator, batch);
-    // Every thread that took part was busy all along.
+    HandOut(integrator, batch);
+    // Every thread of every rank was busy all along.
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    pointSeconds = took.count() * threads_ * (here ? 1 : comm_.Size()) / std::max(1.0, points);
+    pointSeconds_[static_cast<std::size_t>(batch.level)] =
+        took.count() * threads_ * comm_.Size() /
+        std::max(1.0, static_cast<double>(batch.points.size()));
 }
 
 void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {

@@ -1,7 +1,5 @@
 // Rank 0's way of computing ahead: the points of a batch go out in chunks, one at a time to each
-// other rank as it asks for more, while rank 0's own threads take chunks from the same queue. A
-// level whose last batch showed that its points are too cheap to pay for the messages is
-// computed on rank 0's threads alone.
+// other rank as it asks for more, while rank 0's own threads take chunks from the same queue.
 #pragma once
 
 #include "cli/Solver.h"
@@ -26,6 +24,10 @@ public:
     bool ComputesAhead(int level, int order) const override {
         return level >= 1 && level >= order - AheadLevels;
     }
+    // Batches of a level whose last batch showed that its points are too cheap to pay for the
+    // messages are left to rank 0 (as the scheme visits them, or on its threads where it has
+    // several) until they have grown enough.
+    bool Takes(int level, std::size_t count) const override;
     void Compute(Integrator& integrator, AheadPoints& batch) override;
     uint64_t Evaluations() const override { return evaluations_; }
 

@@ -13,9 +13,11 @@ namespace {
 
 // Another way of computing ahead: every independent level's points, the last first, one at a
 // time on the integrator's threads; the points the scheme visits in order take their turn nested.
+// Every other batch it leaves to the integrator.
 class Backwards : public AheadComputer {
 public:
     bool ComputesAhead(int, int) const override { return true; }
+    bool Takes(int, std::size_t) const override { return ++asked_ % 2 == 0; }
     void Compute(Integrator& integrator, AheadPoints& batch) override {
         const std::size_t size = PointWrites::Size(batch.level);
         for (std::size_t i = batch.points.size(); i-- > 0;)
@@ -25,6 +27,9 @@ public:
                                      std::span(batch.writes).subspan(i * size, size));
     }
     uint64_t Evaluations() const override { return 0; }
+
+private:
+    mutable uint64_t asked_ = 0;
 };
 
 class Threads : public ComputationFixture {
