@@ -41,6 +41,7 @@ int main() {
                     0, vantrel::Tag::Values,
                     vantrel::EncodeValues({0,
                                            625,
+                                           0.001,
                                            {{true, 0.5, 0, 0, false}},
                                            std::vector<double>(vantrel::PointWrites::Size(9))}));
             }

@@ -54,6 +54,12 @@ void Communicator::Send(int to, Tag tag, const std::string& bytes) {
 }
 
 Envelope Communicator::Wait(int from, const Tag* tag, const std::function<void()>& idle) {
+    return *WaitUnless([] { return false; }, from, tag, idle);
+}
+
+std::optional<Envelope> Communicator::WaitUnless(const std::function<bool()>& giveUp, int from,
+                                                 const Tag* tag,
+                                                 const std::function<void()>& idle) {
     using namespace std::chrono_literals;
     // From 20 us, doubling up to 0.2 ms: a message is noticed at most that late (with 1 ms, a
     // chunk handed out and answered cost 3.4 ms beyond its computing, now 0.2 ms), while a rank
@@ -72,8 +78,9 @@ Envelope Communicator::Wait(int from, const Tag* tag, const std::function<void()
         if (arrived) {
             int bytes = 0;
             Check(MPI_Get_count(&status, MPI_BYTE, &bytes), "MPI_Get_count");
-            return {status.MPI_SOURCE, static_cast<Tag>(status.MPI_TAG), bytes};
+            return Envelope{status.MPI_SOURCE, static_cast<Tag>(status.MPI_TAG), bytes};
         }
+        if (giveUp()) return std::nullopt;
         if (idle) idle();
         std::this_thread::sleep_for(pause);
         pause = std::min<std::chrono::microseconds>(pause * 2, 200us);

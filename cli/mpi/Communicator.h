@@ -6,13 +6,14 @@
 #include <mpi.h>
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace vantrel {
 
-enum class Tag : int { Problem = 1, Chunk = 2, Values = 3, Stop = 4 };
+enum class Tag : int { Problem = 1, Chunk = 2, Values = 3, Stop = 4, Ready = 5 };
 
 struct Envelope {
     int from = 0;
@@ -39,6 +40,9 @@ public:
     // Waits for the next message from a rank (MPI_ANY_SOURCE for any) with a tag (nothing: any),
     // calling idle, if given, between looks.
     Envelope Wait(int from, const Tag* tag = nullptr, const std::function<void()>& idle = {});
+    // The same, but gives up (nothing) at a look where giveUp returns true.
+    std::optional<Envelope> WaitUnless(const std::function<bool()>& giveUp, int from,
+                                       const Tag* tag, const std::function<void()>& idle);
     // Receives the message that Wait announced.
     std::vector<double> ReceiveNumbers(const Envelope& envelope);
     std::string ReceiveBytes(const Envelope& envelope);

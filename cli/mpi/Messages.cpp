@@ -133,7 +133,7 @@ Chunk DecodeChunk(std::span<const double> numbers, int order) {
 
 // Each point: ok, value, recorded, funcsIerr, then its writes.
 std::vector<double> EncodeValues(const ChunkValues& values) {
-    std::vector<double> numbers{double(values.first), double(values.evaluations)};
+    std::vector<double> numbers{double(values.first), double(values.evaluations), values.seconds};
     const std::size_t perPoint =
         values.values.empty() ? 0 : values.writes.size() / values.values.size();
     for (std::size_t i = 0; i < values.values.size(); ++i) {
@@ -148,11 +148,13 @@ std::vector<double> EncodeValues(const ChunkValues& values) {
 
 ChunkValues DecodeValues(std::span<const double> numbers, std::size_t writesPerPoint) {
     const std::size_t perPoint = ValueFields + writesPerPoint;
-    if (numbers.size() < 2 || (numbers.size() - 2) % perPoint != 0) Malformed("values");
+    if (numbers.size() < 3 || (numbers.size() - 3) % perPoint != 0) Malformed("values");
     ChunkValues values;
     values.first = Whole(numbers[0], Exact);
     values.evaluations = Whole(numbers[1], Exact);
-    for (std::size_t i = 2; i < numbers.size(); i += perPoint) {
+    values.seconds = numbers[2];
+    if (!(values.seconds >= 0 && std::isfinite(values.seconds))) Malformed("values");
+    for (std::size_t i = 3; i < numbers.size(); i += perPoint) {
         values.values.push_back(
             {numbers[i] != 0, numbers[i + 1], Int32(numbers[i + 2]), Int32(numbers[i + 3]), false});
         const auto writes = numbers.begin() + static_cast<std::ptrdiff_t>(i + ValueFields);

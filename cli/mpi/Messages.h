@@ -32,6 +32,7 @@ Chunk DecodeChunk(std::span<const double> numbers, int order);
 struct ChunkValues {
     std::size_t first = 0;
     uint64_t evaluations = 0;
+    double seconds = 0; // what computing them took the rank
     std::vector<AheadValue> values;
     std::vector<double> writes;
 };

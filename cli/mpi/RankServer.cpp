@@ -7,6 +7,7 @@
 #include "engine/ScriptEnvironment.h"
 #include "engine/WorkingArrays.h"
 
+#include <chrono>
 #include <memory>
 
 namespace vantrel {
@@ -34,11 +35,14 @@ public:
     std::vector<double> Compute(std::span<const double> message) {
         const Chunk chunk = DecodeChunk(message, d_.Order);
         const std::size_t count = chunk.points.size();
-        ChunkValues values{chunk.first, 0, std::vector<AheadValue>(count),
+        ChunkValues values{chunk.first, 0, 0, std::vector<AheadValue>(count),
                            std::vector<double>(count * PointWrites::Size(chunk.level))};
         const uint64_t before = integrator_.Evaluations();
+        const auto start = std::chrono::steady_clock::now();
         integrator_.ComputePoints(chunk.level, chunk.outer, chunk.points, values.values,
                                   values.writes);
+        values.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         values.evaluations = integrator_.Evaluations() - before;
         return EncodeValues(values);
     }
@@ -61,6 +65,7 @@ void ServeRoot(Communicator& comm, int threads) {
         case Tag::Problem:
             problem = std::make_unique<RankProblem>(
                 DecodeProblemMessage(comm.ReceiveBytes(envelope)), threads);
+            comm.Send(0, Tag::Ready, std::string());
             break;
         case Tag::Chunk:
             if (!problem) throw MpiFailure("a chunk came before its problem");

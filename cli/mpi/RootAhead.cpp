@@ -9,21 +9,47 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <thread>
 
 namespace vantrel {
 
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
 RootAhead::RootAhead(Communicator& comm, int threads)
     : comm_(comm),
       threads_(threads > 0 ? threads
-                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))) {}
+                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
+      preparing_(static_cast<std::size_t>(comm.Size()), false) {}
 
 void RootAhead::Begin(const ProblemRead& problem) {
     evaluations_ = 0;
     pointSeconds_.fill(0);
+    AwaitReady();
     const std::string bytes = EncodeProblemMessage(problem);
-    for (int rank = 1; rank < comm_.Size(); ++rank)
+    for (int rank = 1; rank < comm_.Size(); ++rank) {
         comm_.Send(rank, Tag::Problem, bytes);
+        preparing_[static_cast<std::size_t>(rank)] = true;
+    }
+}
+
+void RootAhead::AwaitReady() {
+    const Tag ready = Tag::Ready;
+    for (int rank = 1; rank < comm_.Size(); ++rank)
+        if (preparing_[static_cast<std::size_t>(rank)]) {
+            comm_.ReceiveBytes(comm_.Wait(rank, &ready));
+            preparing_[static_cast<std::size_t>(rank)] = false;
+        }
+}
+
+bool RootAhead::Preparing() const {
+    return std::find(preparing_.begin(), preparing_.end(), true) != preparing_.end();
 }
 
 bool RootAhead::Takes(int level, std::size_t count) const {
@@ -32,16 +58,13 @@ bool RootAhead::Takes(int level, std::size_t count) const {
 }
 
 void RootAhead::Compute(Integrator& integrator, AheadPoints& batch) {
-    const auto start = std::chrono::steady_clock::now();
-    HandOut(integrator, batch);
-    // Every thread of every rank was busy all along.
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    // The computing alone, each chunk on every thread of its rank, with no message's time.
     pointSeconds_[static_cast<std::size_t>(batch.level)] =
-        took.count() * threads_ * comm_.Size() /
+        HandOut(integrator, batch) * threads_ /
         std::max(1.0, static_cast<double>(batch.points.size()));
 }
 
-void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
+double RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
     const std::vector<double>& points = batch.points;
     const std::size_t perPoint = PointWrites::Size(batch.level);
     Chunk chunk{batch.level, 0, batch.outer, {}};
@@ -67,39 +90,69 @@ void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
     // computes, so that the time either side takes to notice a message is not spent idle. Of a
     // few, one: a chunk waiting at a rank is one that rank 0's threads, done first, cannot take.
     const int queue = chunks >= 4 * ranks ? 2 : 1;
-    for (int queued = 0; queued < queue; ++queued)
-        for (int rank = 1; rank < comm_.Size(); ++rank)
+    const auto start = [&](int rank) {
+        preparing_[static_cast<std::size_t>(rank)] = false;
+        for (int queued = 0; queued < queue; ++queued)
             handOut(rank);
+    };
+    // A rank that is still preparing the problem is given its chunks once it is ready; until
+    // then rank 0's threads take them (all of a small batch's).
+    const Tag ready = Tag::Ready;
+    const auto once = [] { return true; };
+    while (const auto envelope = comm_.WaitUnless(once, MPI_ANY_SOURCE, &ready, {})) {
+        comm_.ReceiveBytes(*envelope);
+        preparing_[static_cast<std::size_t>(envelope->from)] = false;
+    }
+    for (int rank = 1; rank < comm_.Size(); ++rank)
+        if (!preparing_[static_cast<std::size_t>(rank)]) start(rank);
 
     std::exception_ptr localFailure;
+    std::atomic<bool> localDone{false};
+    double seconds = 0, localSeconds = 0;
     std::thread local([&] {
         try {
-            for (std::size_t c; (c = next++) < chunks;)
+            // Its worker and code first, while the ranks take the first chunks.
+            integrator.PrepareForPoints();
+            for (std::size_t c; (c = next++) < chunks;) {
+                const auto begun = std::chrono::steady_clock::now();
                 integrator.ComputePoints(
                     batch.level, batch.outer, std::span(points).subspan(c * size, count(c)),
                     std::span(batch.values).subspan(c * size, count(c)),
                     std::span(batch.writes).subspan(c * size * perPoint, count(c) * perPoint));
+                localSeconds += SecondsSince(begun);
+            }
         } catch (...) {
             localFailure = std::current_exception();
         }
+        localDone = true;
     });
     const Tag valuesTag = Tag::Values;
+    const auto done = [&] { return outstanding == 0 && (localDone || !Preparing()); };
     try {
-        while (outstanding > 0) {
-            const Envelope envelope =
-                comm_.Wait(MPI_ANY_SOURCE, &valuesTag, [&] { integrator.PollProgress(); });
-            const ChunkValues got = DecodeValues(comm_.ReceiveNumbers(envelope), perPoint);
+        while (const std::optional<Envelope> envelope = comm_.WaitUnless(
+                   done, MPI_ANY_SOURCE, nullptr, [&] { integrator.PollProgress(); })) {
+            if (envelope->tag == Tag::Ready) {
+                comm_.ReceiveBytes(*envelope);
+                start(envelope->from);
+                continue;
+            }
+            const auto unasked = [&] {
+                return MpiFailure("rank " + std::to_string(envelope->from) +
+                                  " sent values that were not asked for");
+            };
+            if (envelope->tag != Tag::Values) throw unasked();
+            const ChunkValues got = DecodeValues(comm_.ReceiveNumbers(*envelope), perPoint);
             if (got.first % size != 0 || got.first >= points.size() ||
                 got.values.size() != count(got.first / size))
-                throw MpiFailure("rank " + std::to_string(envelope.from) +
-                                 " sent values that were not asked for");
+                throw unasked();
             std::copy(got.values.begin(), got.values.end(),
                       batch.values.begin() + static_cast<std::ptrdiff_t>(got.first));
             std::copy(got.writes.begin(), got.writes.end(),
                       batch.writes.begin() + static_cast<std::ptrdiff_t>(got.first * perPoint));
             evaluations_ += got.evaluations;
+            seconds += got.seconds;
             --outstanding;
-            handOut(envelope.from);
+            handOut(envelope->from);
         }
     } catch (const MpiFailure&) {
         next = chunks; // the local thread stops after its chunk
@@ -115,6 +168,7 @@ void RootAhead::HandOut(Integrator& integrator, AheadPoints& batch) {
     }
     local.join();
     if (localFailure) std::rethrow_exception(localFailure);
+    return seconds + localSeconds;
 }
 
 } // namespace vantrel

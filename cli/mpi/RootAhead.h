@@ -16,8 +16,10 @@ public:
     // threads is every rank's number of threads for a chunk.
     RootAhead(Communicator& comm, int threads);
 
-    // Sends the problem to every other rank.
+    // Sends the problem to every other rank, which answers once it has prepared it.
     void Begin(const ProblemRead& problem) override;
+    // Waits for the answers not received yet, so that none is left behind.
+    void AwaitReady();
     // The outermost level and the two below it, whose points are visited in order there only
     // for the last point of each batch above; the integrator asks only about independent
     // levels above level 0.
@@ -36,13 +38,16 @@ public:
     static constexpr double MinWorkSeconds = 0.05;
 
 private:
-    void HandOut(Integrator& integrator, AheadPoints& batch);
+    // Returns the seconds that computing the chunks took.
+    double HandOut(Integrator& integrator, AheadPoints& batch);
+    bool Preparing() const;
 
     Communicator& comm_;
     int threads_;
     uint64_t evaluations_ = 0;
     // By level, what a point of the level's last batch took one thread, roughly; 0 unknown.
     std::array<double, Dimension::MaxOrder> pointSeconds_{};
+    std::vector<bool> preparing_; // by rank: the problem sent, its answer not received
 };
 
 } // namespace vantrel

@@ -47,4 +47,11 @@ for run in "box10 --json" "waves --json" "disk --json" "simplex --json" "outer -
     head -c "$(wc -c <"$work/one.err")" "$work/ranks.err" | cmp -s - "$work/one.err" ||
         fail "$name $json: reports differ: '$(cat "$work/ranks.err")'"
 done
+# Two problems in one job, on two threads a rank: rank 0's threads compute the batches it keeps.
+"$solve" --json --threads 2 "$work/waves.vtl" "$work/disk.vtl" >"$work/one.out"
+$mpirun "$solve" --mpi --json --threads 2 "$work/waves.vtl" "$work/disk.vtl" >"$work/ranks.out" ||
+    fail "two problems: exit $? on three ranks"
+sed -i 's/"seconds":[^,]*,//; s/,"ranks":3}$/}/' "$work/one.out" "$work/ranks.out"
+cmp -s "$work/one.out" "$work/ranks.out" ||
+    fail "two problems: '$(cat "$work/ranks.out")' on three ranks, '$(cat "$work/one.out")' alone"
 echo "three ranks agree with one process"

@@ -32,11 +32,13 @@ TEST(MpiMessages, ChunkAndValuesArriveToTheBit) {
     const int32_t untouched = std::numeric_limits<int32_t>::min();
     const ChunkValues values{4,
                              625,
+                             0.25,
                              {{true, 0.5, 5, untouched, false}, {false, 0, 0, 0, false}},
                              {unwritten, 2, -0.0, 7, 8, 9}};
     const ChunkValues back = DecodeValues(EncodeValues(values), 3);
     EXPECT_EQ(back.first, 4u);
     EXPECT_EQ(back.evaluations, 625u);
+    EXPECT_EQ(back.seconds, 0.25);
     ASSERT_EQ(back.values.size(), 2u);
     EXPECT_TRUE(back.values[0].ok);
     EXPECT_EQ(back.values[0].value, 0.5);
@@ -48,11 +50,12 @@ TEST(MpiMessages, ChunkAndValuesArriveToTheBit) {
 
 TEST(MpiMessages, MalformedOnesAreRefused) {
     const std::vector<std::vector<double>> values = {
-        {0},                      // no evaluations
-        {0, 1, 1, 0.5, 0},        // a point cut short
-        {0, 1, 1, 0.5, 0.5, 0},   // an error number that is not whole
-        {0.5, 1, 1, 0.5, 0, 0},   // a first index that is not whole
-        {0, 1, 1, 0.5, 0, 0, 7}}; // writes where none are expected
+        {0, 1},                      // no seconds
+        {0, 1, -1},                  // seconds that are no time
+        {0, 1, 0, 1, 0.5, 0},        // a point cut short
+        {0, 1, 0, 1, 0.5, 0.5, 0},   // an error number that is not whole
+        {0.5, 1, 0, 1, 0.5, 0, 0},   // a first index that is not whole
+        {0, 1, 0, 1, 0.5, 0, 0, 7}}; // writes where none are expected
     for (const auto& numbers : values)
         EXPECT_THROW(DecodeValues(numbers, 0), MpiFailure) << numbers.size();
     EXPECT_THROW(DecodeChunk(std::vector<double>{4, 0}, 4), MpiFailure);    // no such level
