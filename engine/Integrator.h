@@ -52,6 +52,9 @@ public:
     void SetProgressPoll(Progress::Poll poll);
     // Computes ahead with ahead instead of the threads alone (nothing: the threads alone).
     void SetAheadComputer(AheadComputer* ahead) { ahead_ = ahead; }
+    // For an AheadComputer that computes points on the computing thread (ComputePoints) while
+    // others wait for its answers: Progress::SetService.
+    void SetService(std::function<void()> service) { progress_.SetService(std::move(service)); }
 
     // Computes level Level - 1 and every level inside it. On success Level is unchanged and
     // Integ(Level - 1) holds the integral; on failure ierr is not 0 and Level is that of the

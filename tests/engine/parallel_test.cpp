@@ -191,6 +191,21 @@ const RuleCase RuleCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Cases, Rule, ::testing::ValuesIn(RuleCases));
 
+using Servicing = ComputationFixture;
+
+// A service runs on the computing thread alone, while it evaluates, the pool's thread beside it.
+TEST_F(Servicing, RunsOnTheComputingThreadAlone) {
+    Define("Sin(x*y)", {{"y", "0", "1", 1 << 12}, {"x", "0", "1", 1 << 7}});
+    integrator.SetThreads(2);
+    integrator.SetMinAheadWork({});
+    const std::thread::id computing = std::this_thread::get_id();
+    int calls = 0, elsewhere = 0;
+    integrator.SetService([&] { ++(std::this_thread::get_id() == computing ? calls : elsewhere); });
+    EXPECT_TRUE(Run());
+    EXPECT_GT(calls, 0);
+    EXPECT_EQ(elsewhere, 0);
+}
+
 using Cancelling = ComputationFixture;
 
 TEST_F(Cancelling, EndsWithoutAReportAndWithUserInterrupt) {
