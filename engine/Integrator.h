@@ -75,8 +75,9 @@ public:
     void ComputePoints(int level, std::span<const double> outer, std::span<const double> points,
                        std::span<AheadValue> values, std::span<double> writes);
     // Prepares what ComputePoints computes with, from the state as it stands, with the machine
-    // code the code cache holds: for a process that waits for points to compute, so that its
-    // first points wait for none of that.
+    // code the code cache holds: for a caller with many points to compute (a process that waits
+    // for them, a batch worth handing to other processes), whose first points then wait for none
+    // of that.
     void PrepareForPoints();
     // The outermost level's pass under way; read it on the computing thread, from the poll.
     PassProgress Pass() const { return outerPass_.Current(); }

@@ -29,10 +29,11 @@ public:
     ProblemAhead& Ahead() override { return *ahead_; }
     void Serve() override { ServeRoot(*comm_, threads_); }
     void Finish() override {
-        if (comm_->Rank() == 0) ahead_->AwaitReady();
-        if (comm_->Rank() == 0)
+        if (comm_->Rank() == 0) {
+            ahead_->AwaitReady();
             for (int rank = 1; rank < comm_->Size(); ++rank)
                 comm_->Send(rank, Tag::Stop, std::string());
+        }
         comm_->Free();
         if (MPI_Finalize() != MPI_SUCCESS) throw MpiFailure("MPI_Finalize failed");
     }

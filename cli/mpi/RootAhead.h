@@ -1,5 +1,6 @@
 // Rank 0's way of computing ahead: the points of a batch go out in chunks, one at a time to each
-// other rank as it asks for more, while rank 0's own threads take chunks from the same queue.
+// other rank as it asks for more, while rank 0 takes chunks from the same queue and computes them
+// on the scheme's thread (with its pool's threads), answering the ranks between evaluations.
 #pragma once
 
 #include "cli/Solver.h"
