@@ -69,7 +69,7 @@ public:
     // Whether the points of level, which are independent, may be worth computing ahead in a
     // problem of order.
     virtual bool ComputesAhead(int level, int order) const = 0;
-    // Whether a batch of count points of such a level is: where it is not, the integrator
+    // Whether a batch of count points of such a level is worth it: where not, the integrator
     // computes the batch as it does without this way (on its own threads if it has several).
     virtual bool Takes(int level, std::size_t count) const = 0;
     // Fills batch's values and writes for every point (both are sized already); integrator's
