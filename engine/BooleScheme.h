@@ -23,8 +23,11 @@
 // parallel, offers
 //   bool ComputesAhead(int L);
 //   void Ahead(int L, std::span<const double> points);      the points about to be visited
+//   void AheadRefinement(int L, double first, double step, std::size_t count);
+//                 the same: first, then each step plus the one before, rounded, at most count
+//                 points, of which the first that is not finite is the last
 //   bool TakeAhead(int L, double x, double& value);         a value computed ahead, if any
-//   bool Pending(int L);                   whether the points of the last Ahead(L) may be taken
+//   bool Pending(int L);                whether the points of the level's last batch may be taken
 // The scheme still visits every point in its order; a value taken from ahead is the one its
 // evaluation would give, and an evaluation that failed ahead is made again in order. A policy
 // that can evaluate several of level 0's points at once offers
@@ -284,15 +287,10 @@ private:
         d_.PrevInteg[L] = d_.Integ[L];
         const double partial = (12 * d_.Sum12[L] + 7 * d_.Sum7[L]) + 14 * d_.Sum14[L];
         Checked(partial);
-        if (WantsAhead(L)) {
-            std::vector<double>& points = aheadPoints_;
-            points.assign(1, H / 2 + d_.LLVal[L]);
-            for (int32_t i = 1; i + 1 < d_.NSub[L] && std::isfinite(points.back()); ++i)
-                points.push_back(H + points.back());
-            Ahead(L, points);
-        }
         const int32_t n = d_.NSub[L];
         const double h = H, first = h / 2 + d_.LLVal[L];
+        if (WantsAhead(L)) // all but the last of the refinement's points
+            AheadRefinement(L, first, h, static_cast<std::size_t>(n - 1));
         Midpoints(L, first, n);
         // F(L, x) writes nothing of level L but VarVal(L) = x (the inner levels and what is
         // computed ahead write theirs only): the point and the sum are kept at hand as well.
@@ -333,6 +331,7 @@ private:
         requires(Evaluation & e, std::span<const double> p, double& v) {
         e.ComputesAhead(0);
         e.Ahead(0, p);
+        e.AheadRefinement(0, 0.0, 0.0, std::size_t{0});
         e.TakeAhead(0, 0.0, v);
         e.Pending(0);
     };
@@ -347,6 +346,9 @@ private:
     }
     void Ahead(int L, std::span<const double> points) {
         if constexpr (HasAhead) eval_.Ahead(L, points);
+    }
+    void AheadRefinement(int L, double first, double step, std::size_t count) {
+        if constexpr (HasAhead) eval_.AheadRefinement(L, first, step, count);
     }
 
     // Level 0's points are evaluated in batches where the policy offers them and the level is
@@ -493,8 +495,6 @@ private:
     // Level 0's values at level 1's points for FirstEstimatesOverKept, and whether it is tried.
     std::array<double, 36> grid_;
     bool overKept_ = true;
-    // A refinement's points for Ahead, their room kept from one refinement to the next.
-    std::vector<double> aheadPoints_;
 };
 
 } // namespace vantrel

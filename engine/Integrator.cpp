@@ -66,6 +66,20 @@ struct Integrator::Worker {
         std::size_t index = 0;
         bool operator==(const Point&) const = default;
     } lastFull;
+    // The points of the chain's block that this thread made last; chainBlock names the batch's
+    // launch and the block's first point.
+    Point chainBlock;
+    PointChain::Block chainPoints;
+
+    double PointOf(const Batch& batch, std::size_t index) {
+        if (!batch.chained) return batch.points[index];
+        const Point block{batch.launch, index / PointChain::Spacing * PointChain::Spacing};
+        if (!(chainBlock == block)) {
+            batch.chain.MakeBlock(block.index / PointChain::Spacing, chainPoints);
+            chainBlock = block;
+        }
+        return chainPoints[index - block.index];
+    }
 };
 
 Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr)
@@ -230,45 +244,68 @@ void Integrator::PrepareWorker(std::size_t index, const ScriptControl::Names& na
 }
 
 void Integrator::Ahead(int level, std::span<const double> points) {
-    if (level == d_.LastLevel) outerPass_.BeginAhead(d_, points.size());
+    const Clock::time_point now = CloseBatch(level);
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    batch.chained = false;
+    batch.points.assign(points.begin(), points.end());
+    OpenBatch(level, points.size(), now);
+}
+
+void Integrator::AheadRefinement(int level, double first, double step, std::size_t count) {
+    const Clock::time_point now = CloseBatch(level);
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    batch.chained = true;
+    batch.chain.Assign(first, step, count);
+    batch.nextPoint = first;
+    OpenBatch(level, batch.chain.Size(), now);
+}
+
+Integrator::Clock::time_point Integrator::CloseBatch(int level) {
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     // A batch computed here whole gives the mean cost of its points, which its first points
     // (those timed) may show far too low where points cost more the further they lie from the
     // level's lower limit (a level inside a simplex).
     Clock::time_point now{};
-    if (!batch.launched && batch.opened != Clock::time_point{} && !batch.points.empty()) {
+    if (!batch.launched && batch.opened != Clock::time_point{} && batch.count > 0) {
         now = Clock::now();
-        batch.pointCost = std::max(batch.pointCost, (now - batch.opened) /
-                                                        static_cast<int64_t>(batch.points.size()));
+        batch.pointCost =
+            std::max(batch.pointCost, (now - batch.opened) / static_cast<int64_t>(batch.count));
     }
     batch.opened = {};
     if (batch.launched) pool_->Close(level);
     batch.launched = false;
+    return now;
+}
+
+void Integrator::OpenBatch(int level, std::size_t count, Clock::time_point now) {
+    if (level == d_.LastLevel) outerPass_.BeginAhead(d_, count);
+    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    batch.count = count;
     batch.next = 0;
     batch.timedHere = false;
     batch.elsewhere =
-        ahead_ && ahead_->ComputesAhead(level, d_.Order) && ahead_->Takes(level, points.size());
+        ahead_ && ahead_->ComputesAhead(level, d_.Order) && ahead_->Takes(level, count);
     quiet_ = 0;
     batch.deferred = false;
     if (batch.elsewhere) {
-        batch.points.assign(points.begin(), points.end());
+        if (batch.chained) batch.chain.List(batch.points);
         ComputeElsewhere(level);
         return;
     }
     if (threads_ == 1) { // computed in order, as the scheme visits it
-        batch.points.clear();
+        batch.count = 0;
         return;
     }
     const Clock::duration cost = batch.pointCost;
-    const auto work = cost * static_cast<int64_t>(points.size());
+    const auto work = cost * static_cast<int64_t>(count);
     batch.untimed = false;
     if (cost > Clock::duration::zero() && work * FarTooSmall < minAheadWork_ &&
-        points.size() <= batch.timedSize) {
+        count <= batch.timedSize) {
         batch.untimed = batch.untimedLeft > 0;
         batch.untimedLeft = batch.untimed ? batch.untimedLeft - 1 : UntimedBatches;
     }
-    if (batch.untimed) { // nothing of it is computed ahead: TakeComputed needs no points
-        batch.points.clear();
+    if (batch.untimed) { // nothing of it is computed ahead: TakeComputed takes no point
+        batch.count = 0;
         quiet_ = level;
         // The levels inside see no batch while this one is quiet: none of theirs is timed whole
         // across that time.
@@ -276,8 +313,7 @@ void Integrator::Ahead(int level, std::span<const double> points) {
             batches_[static_cast<std::size_t>(inner)].opened = {};
         return;
     }
-    batch.points.assign(points.begin(), points.end());
-    batch.timedSize = points.size();
+    batch.timedSize = count;
     batch.opened = now != Clock::time_point{} ? now : Clock::now();
     if (cost > Clock::duration::zero() && work >= LaunchWork() && !CompileTakesACore())
         Launch(level, 0);
@@ -351,7 +387,7 @@ void Integrator::ComputePoints(int level, std::span<const double> outer,
 void Integrator::Launch(int level, std::size_t first) {
     StartWorkers();
     Batch& batch = batches_[static_cast<std::size_t>(level)];
-    const std::size_t count = batch.points.size();
+    const std::size_t count = batch.count;
     batch.level = level;
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
     batch.MakeRoom(count);
@@ -377,7 +413,7 @@ void Integrator::ComputePoint(int level, std::size_t index, int worker) {
     }
     Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
     const bool covered = w.lastFull == Worker::Point{batch.launch, index + 1};
-    ComputeOn(w, level, batch.outer, batch.points[index], ahead,
+    ComputeOn(w, level, batch.outer, w.PointOf(batch, index), ahead,
               covered ? nullptr : batch.writes.data() + index * PointWrites::Size(level));
     ahead.covered = covered && ahead.ok;
     w.lastFull = ahead.ok && PointWrites::Full(w.d, level) ? Worker::Point{batch.launch, index}
@@ -406,10 +442,12 @@ void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, 
 
 bool Integrator::TakeComputed(int level, double x, double& value) {
     Batch& batch = batches_[static_cast<std::size_t>(level)];
-    if (batch.next >= batch.points.size() ||
-        std::bit_cast<uint64_t>(batch.points[batch.next]) != std::bit_cast<uint64_t>(x))
+    if (batch.next >= batch.count ||
+        std::bit_cast<uint64_t>(batch.chained ? batch.nextPoint : batch.points[batch.next]) !=
+            std::bit_cast<uint64_t>(x))
         return false;
     const std::size_t index = batch.next++;
+    if (batch.chained) batch.nextPoint = batch.chain.Step() + batch.nextPoint;
     if (!batch.elsewhere) { // else computed whole before the batch's first visit
         if (batch.untimed) return false;
         if (!batch.launched && index > TimedPoints && !batch.deferred) return false;
@@ -427,7 +465,7 @@ bool Integrator::TakeComputed(int level, double x, double& value) {
             batch.visited = now;
         }
         if (!batch.launched) {
-            const auto rest = static_cast<int64_t>(batch.points.size() - index);
+            const auto rest = static_cast<int64_t>(batch.count - index);
             batch.timedHere = true;
             if (index == 0 || batch.pointCost * rest < LaunchWork()) return false;
             batch.deferred = CompileTakesACore();

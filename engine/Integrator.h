@@ -19,6 +19,7 @@
 #include "engine/Dimension.h"
 #include "engine/Evaluation.h"
 #include "engine/OuterPass.h"
+#include "engine/PointChain.h"
 #include "engine/PointPool.h"
 #include "engine/Progress.h"
 #include "engine/Reporter.h"
@@ -103,10 +104,9 @@ public:
                (threads_ > 1 || ahead_->ComputesAhead(level, d_.Order));
     }
     void Ahead(int level, std::span<const double> points);
+    void AheadRefinement(int level, double first, double step, std::size_t count);
     // Points of the level's batch far too cheap for the pool are none of its business.
-    bool Pending(int level) const {
-        return !batches_[static_cast<std::size_t>(level)].points.empty();
-    }
+    bool Pending(int level) const { return batches_[static_cast<std::size_t>(level)].count > 0; }
     // Called at every point of an outer level: what is not computed ahead returns at once.
     bool TakeAhead(int level, double x, double& value) {
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
@@ -120,8 +120,14 @@ private:
     // the pool's threads write, and what the calling thread writes at every point lies apart from
     // the points and arrays that the pool's threads read.
     struct alignas(64) Batch : AheadPoints {
+        // A refinement's points are a chain; else, and where the AheadComputer computes them,
+        // they are listed in points.
+        PointChain chain;
+        bool chained = false;
+        std::size_t count = 0;            // the points; 0 where none is taken from the batch
         uint64_t launch = 0;              // the last launch to the pool, numbered by launches_
         alignas(64) std::size_t next = 0; // the next point the scheme visits
+        double nextPoint = 0;             // that point, in a chain
         bool launched = false;
         bool timedHere = false;      // the point started at visited is computed here
         Clock::time_point visited;   // when the last point timed was started
@@ -137,6 +143,10 @@ private:
     enum class Outcome { Done, Failed, Cancelled };
     Outcome RunScheme(Reporter& reporter);
     void ComputeAhead();
+    // Closes the level's batch, timed whole where it was computed here, and opens the next one
+    // of count points, which are in place: now is when the last one was closed, if it was timed.
+    Clock::time_point CloseBatch(int level);
+    void OpenBatch(int level, std::size_t count, Clock::time_point now);
     void Launch(int level, std::size_t first);
     void ComputeElsewhere(int level);
     void ComputePoint(int level, std::size_t index, int worker);

@@ -1,0 +1,40 @@
+#include "engine/PointChain.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vantrel {
+
+void PointChain::Assign(double first, double step, std::size_t count) {
+    step_ = step;
+    kept_.clear();
+    size_ = 0;
+    double point = first;
+    while (size_ < count) {
+        if (size_ % Spacing == 0) kept_.push_back(point);
+        ++size_;
+        if (!std::isfinite(point)) break;
+        point = step + point;
+    }
+}
+
+void PointChain::MakeBlock(std::size_t block, Block& points) const {
+    const std::size_t count = std::min(Spacing, size_ - block * Spacing);
+    double point = kept_[block];
+    points[0] = point;
+    for (std::size_t i = 1; i < count; ++i)
+        points[i] = point = step_ + point;
+}
+
+void PointChain::List(std::vector<double>& points) const {
+    points.resize(size_);
+    Block block;
+    for (std::size_t k = 0; k < kept_.size(); ++k) {
+        MakeBlock(k, block);
+        const std::size_t count = std::min(Spacing, size_ - k * Spacing);
+        std::copy(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count),
+                  points.begin() + static_cast<std::ptrdiff_t>(k * Spacing));
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,35 @@
+// The midpoints that a refinement of a level visits: the first, then each one step on from the
+// one before, rounded, as the scheme makes them; a point that is not finite is the last one.
+// Only every Spacing-th point is kept, and a thread makes the others again from the one kept
+// before them, in the same additions: a list of the points of a pass would be fresh memory to
+// write at every pass (twice as large as the pass before), a page fault every 512 points, some
+// microseconds each on a virtual machine, while the threads that compute the points wait for it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+namespace vantrel {
+
+class PointChain {
+public:
+    static constexpr std::size_t Spacing = 64;
+    using Block = std::array<double, Spacing>;
+
+    // The chain of at most count points from first on, step apart.
+    void Assign(double first, double step, std::size_t count);
+    std::size_t Size() const { return size_; }
+    double Step() const { return step_; }
+    // The points from Spacing * block on, as many as the chain has up to Spacing.
+    void MakeBlock(std::size_t block, Block& points) const;
+    // Every point in order.
+    void List(std::vector<double>& points) const;
+
+private:
+    std::vector<double> kept_; // points 0, Spacing, 2 * Spacing, ...
+    double step_ = 0;
+    std::size_t size_ = 0;
+};
+
+} // namespace vantrel
