@@ -255,9 +255,9 @@ void Integrator::AheadRefinement(int level, double first, double step, std::size
     const Clock::time_point now = CloseBatch(level);
     Batch& batch = batches_[static_cast<std::size_t>(level)];
     batch.chained = true;
-    batch.chain.Assign(first, step, count);
+    batch.chain.Assign(first, step, count); // made where it goes to the threads or elsewhere
     batch.nextPoint = first;
-    OpenBatch(level, batch.chain.Size(), now);
+    OpenBatch(level, count, now);
 }
 
 Integrator::Clock::time_point Integrator::CloseBatch(int level) {
@@ -288,7 +288,10 @@ void Integrator::OpenBatch(int level, std::size_t count, Clock::time_point now) 
     quiet_ = 0;
     batch.deferred = false;
     if (batch.elsewhere) {
-        if (batch.chained) batch.chain.List(batch.points);
+        if (batch.chained) {
+            batch.chain.List(batch.points);
+            batch.count = batch.points.size();
+        }
         ComputeElsewhere(level);
         return;
     }
@@ -387,6 +390,10 @@ void Integrator::ComputePoints(int level, std::span<const double> outer,
 void Integrator::Launch(int level, std::size_t first) {
     StartWorkers();
     Batch& batch = batches_[static_cast<std::size_t>(level)];
+    if (batch.chained) {
+        batch.chain.Make();
+        batch.count = batch.chain.Size(); // fewer where a point is not finite: the visits end there
+    }
     const std::size_t count = batch.count;
     batch.level = level;
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());

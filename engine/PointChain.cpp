@@ -6,15 +6,24 @@
 namespace vantrel {
 
 void PointChain::Assign(double first, double step, std::size_t count) {
+    first_ = first;
     step_ = step;
+    size_ = count;
+    made_ = false;
+}
+
+void PointChain::Make() {
+    if (made_) return;
+    made_ = true;
+    const std::size_t count = size_;
     kept_.clear();
     size_ = 0;
-    double point = first;
+    double point = first_;
     while (size_ < count) {
         if (size_ % Spacing == 0) kept_.push_back(point);
         ++size_;
         if (!std::isfinite(point)) break;
-        point = step + point;
+        point = step_ + point;
     }
 }
 
@@ -26,7 +35,8 @@ void PointChain::MakeBlock(std::size_t block, Block& points) const {
         points[i] = point = step_ + point;
 }
 
-void PointChain::List(std::vector<double>& points) const {
+void PointChain::List(std::vector<double>& points) {
+    Make();
     points.resize(size_);
     Block block;
     for (std::size_t k = 0; k < kept_.size(); ++k) {

@@ -17,19 +17,23 @@ public:
     static constexpr std::size_t Spacing = 64;
     using Block = std::array<double, Spacing>;
 
-    // The chain of at most count points from first on, step apart.
+    // The chain of at most count points from first on, step apart, not made yet.
     void Assign(double first, double step, std::size_t count);
-    std::size_t Size() const { return size_; }
     double Step() const { return step_; }
-    // The points from Spacing * block on, as many as the chain has up to Spacing.
+    // Makes the kept points, once: Size() is then the number of points.
+    void Make();
+    // At most the count assigned; the chain's size once made.
+    std::size_t Size() const { return size_; }
+    // The points from Spacing * block on, as many as the chain has up to Spacing; made.
     void MakeBlock(std::size_t block, Block& points) const;
     // Every point in order.
-    void List(std::vector<double>& points) const;
+    void List(std::vector<double>& points);
 
 private:
     std::vector<double> kept_; // points 0, Spacing, 2 * Spacing, ...
-    double step_ = 0;
+    double first_ = 0, step_ = 0;
     std::size_t size_ = 0;
+    bool made_ = false;
 };
 
 } // namespace vantrel
