@@ -5,13 +5,6 @@
 
 namespace vantrel {
 
-void PointChain::Assign(double first, double step, std::size_t count) {
-    first_ = first;
-    step_ = step;
-    size_ = count;
-    made_ = false;
-}
-
 void PointChain::Make() {
     if (made_) return;
     made_ = true;

@@ -18,7 +18,12 @@ public:
     using Block = std::array<double, Spacing>;
 
     // The chain of at most count points from first on, step apart, not made yet.
-    void Assign(double first, double step, std::size_t count);
+    void Assign(double first, double step, std::size_t count) {
+        first_ = first;
+        step_ = step;
+        size_ = count;
+        made_ = false;
+    }
     double Step() const { return step_; }
     // Makes the kept points, once: Size() is then the number of points.
     void Make();
