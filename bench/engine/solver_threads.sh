@@ -1,9 +1,13 @@
 #!/bin/sh
 # vantrel-solve --threads 2 against --threads 1, each run a new process as a user's is: the
 # problems of engine_bench's table of two threads against one, the runs taken in turn after a
-# first run of each that compiles the code into a code cache of the bench's own; the medians of
-# the computing time the solver reports, their ratio, and whether the two values agree to the
-# bit. Usage: bench/engine/solver_threads.sh [BUILD_DIR [RUNS]]
+# first run of each that compiles the code into a code cache of the bench's own. Beside each
+# pair, what the two cores can give at that moment, as engine_bench measures it: a process that
+# solves the problem sequentially several times, alone and then two at once (their middle solves
+# overlap however their starts differ), as work done against the one alone (2 for equal cores
+# left alone). The medians of the times the solver reports, of the pairs' speedups, of the two
+# cores and of the speedups' share of them, and whether the values agree to the bit.
+# Usage: bench/engine/solver_threads.sh [BUILD_DIR [RUNS]]
 build=${1:-build}
 runs=${2:-9}
 solve="$build/cli/vantrel-solve"
@@ -28,24 +32,48 @@ problem kink 2 1E-6 'Exp(-(4*Abs(x-0.4)+6*Abs(y-0.65)))' '"x","0","1"' '"y","0",
 problem oscillatory 3 1E-6 'Cos(2*pi*0.2+1.2*x+0.8*y+1.6*z)' '"x","0","1"' '"y","0","1"' \
     '"z","0","1"'
 
-run() { # threads file: the seconds and the value as the solver prints them
-    "$solve" --threads "$1" --json "$2" 2>/dev/null |
+run() { # threads file...: the seconds and the value of each file as the solver prints them
+    threads=$1
+    shift
+    "$solve" --threads "$threads" --json "$@" 2>/dev/null |
         sed 's/.*"value":\([^,]*\),.*"seconds":\([^,}]*\).*/\2 \1/'
 }
 
-echo "| Problem | 1 thread | 2 threads | speedup | values |"
-echo "|---|---|---|---|---|"
+middle() { # the median of the seconds of a run of several files
+    sort -g | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'
+}
+
+cores() { # file copies: one process alone, then two at once, each solving the file copies times
+    set -- $(for i in $(seq "$2"); do echo "$1"; done)
+    alone=$(run 1 "$@" | middle)
+    run 1 "$@" | middle >"$dir/other" &
+    both=$(run 1 "$@" | middle)
+    wait
+    echo "$alone $both $(cat "$dir/other")"
+}
+
+echo "| Problem | 1 thread | 2 threads | speedup | 2 cores | share | values |"
+echo "|---|---|---|---|---|---|---|"
 for name in disk simplex box kink oscillatory; do
     file="$dir/$name.vtl"
-    run 1 "$file" >/dev/null
+    first=$(run 1 "$file" | cut -d' ' -f1)
+    copies=$(awk -v t="$first" 'BEGIN { n = int(0.1 / t) + 3; print (n > 400 ? 400 : n) }')
     for i in $(seq "$runs"); do
-        echo "1 $(run 1 "$file")"
-        echo "2 $(run 2 "$file")"
-    done | sort -k1,1n -k2,2g | awk -v p="$name" -v n="$runs" '
-        { t[$1, ++c[$1]] = $2; v[$1] = v[$1] == "" || v[$1] == $3 ? $3 : "differ" }
+        echo "$(run 1 "$file") $(run 2 "$file") $(cores "$file" "$copies")"
+    done | awk -v p="$name" '
+        function median(a, n,    i, j, x) {
+            for (i = 2; i <= n; i++)
+                for (j = i; j > 1 && a[j - 1] > a[j]; j--) { x = a[j]; a[j] = a[j - 1]; a[j - 1] = x }
+            return a[int((n + 1) / 2)]
+        }
+        {
+            n++; one[n] = $1; two[n] = $3; speedup[n] = $1 / $3
+            cores[n] = $5 / $6 + $5 / $7; share[n] = speedup[n] / cores[n]
+            if ($2 != $4) differ = 1
+        }
         END {
-            m = int((n + 1) / 2); a = t[1, m]; b = t[2, m]
-            printf "| %s | %.5f s | %.5f s | %.2f | %s |\n", p, a, b, a / b,
-                v[1] == v[2] && v[1] != "differ" ? "same" : "DIFFERENT"
+            printf "| %s | %.5f s | %.5f s | %.2f | %.2f | %.2f | %s |\n", p, median(one, n),
+                median(two, n), median(speedup, n), median(cores, n), median(share, n),
+                differ ? "DIFFERENT" : "same"
         }'
 done
