@@ -96,9 +96,13 @@ void PointPool::OnEachThread(std::function<void(int worker)> task) {
     wake_.notify_all();
 }
 
+// Of a few points left, a thread's share: a thread that claimed only one of the four points of
+// a batch of the order-10 box's inner levels found the rest taken when it was done, and the
+// caller computed three of the four.
 std::size_t PointPool::Claim(const Slot& s) const {
-    return std::max(s.grain,
-                    (s.back - s.front) / (ClaimShare * static_cast<std::size_t>(Threads())));
+    const std::size_t left = s.back - s.front, threads = static_cast<std::size_t>(Threads());
+    if (left <= ClaimShare * threads) return std::max(s.grain, (left + threads - 1) / threads);
+    return std::max(s.grain, left / (ClaimShare * threads));
 }
 
 // A pool thread leaves the last unclaimed point of a batch to the caller, which computes it with
