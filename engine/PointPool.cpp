@@ -11,7 +11,7 @@ namespace {
 constexpr std::chrono::microseconds WatchTime{100};
 // A claim takes at least this share of each thread's part of the unclaimed points: few claims
 // (each takes the lock) while many points are left, small ones towards the batch's end, where
-// the threads must finish together.
+// the threads must finish together (until so few are left that a share is a point or two).
 constexpr std::size_t ClaimShare = 4;
 
 } // namespace
