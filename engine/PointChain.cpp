@@ -20,12 +20,13 @@ void PointChain::Make() {
     }
 }
 
-void PointChain::MakeBlock(std::size_t block, Block& points) const {
+std::size_t PointChain::MakeBlock(std::size_t block, Block& points) const {
     const std::size_t count = std::min(Spacing, size_ - block * Spacing);
     double point = kept_[block];
     points[0] = point;
     for (std::size_t i = 1; i < count; ++i)
         points[i] = point = step_ + point;
+    return count;
 }
 
 void PointChain::List(std::vector<double>& points) {
@@ -33,8 +34,7 @@ void PointChain::List(std::vector<double>& points) {
     points.resize(size_);
     Block block;
     for (std::size_t k = 0; k < kept_.size(); ++k) {
-        MakeBlock(k, block);
-        const std::size_t count = std::min(Spacing, size_ - k * Spacing);
+        const std::size_t count = MakeBlock(k, block);
         std::copy(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count),
                   points.begin() + static_cast<std::ptrdiff_t>(k * Spacing));
     }

@@ -29,8 +29,9 @@ public:
     void Make();
     // At most the count assigned; the chain's size once made.
     std::size_t Size() const { return size_; }
-    // The points from Spacing * block on, as many as the chain has up to Spacing; made.
-    void MakeBlock(std::size_t block, Block& points) const;
+    // The points from Spacing * block on, as many as the chain has up to Spacing, and how many
+    // they are; made.
+    std::size_t MakeBlock(std::size_t block, Block& points) const;
     // Every point in order.
     void List(std::vector<double>& points);
 
