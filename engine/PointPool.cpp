@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <pthread.h>
+#include <sched.h>
 #include <utility>
 
 namespace vantrel {
@@ -14,11 +16,44 @@ constexpr std::chrono::microseconds WatchTime{100};
 // the threads must finish together (until so few are left that a share is a point or two).
 constexpr std::size_t ClaimShare = 4;
 
+// A new thread was seen to start on the core of the thread that created it and to share that
+// core with it, a few milliseconds each in turn, for tens of milliseconds while the other core
+// idled (a virtual machine of two cores): the pool's threads start on the other cores, and are
+// free to go anywhere once they run.
+class StartApart {
+public:
+    StartApart() {
+        apart_ = sched_getaffinity(0, sizeof all_, &all_) == 0;
+        others_ = all_;
+        const int here = sched_getcpu();
+        if (here >= 0) CPU_CLR(here, &others_);
+        apart_ = apart_ && here >= 0 && CPU_COUNT(&others_) > 0;
+    }
+    void Move(std::thread& thread) const {
+        if (apart_) pthread_setaffinity_np(thread.native_handle(), sizeof others_, &others_);
+    }
+    void Free() const {
+        if (apart_) pthread_setaffinity_np(pthread_self(), sizeof all_, &all_);
+    }
+
+private:
+    cpu_set_t all_{}, others_{};
+    bool apart_ = false;
+};
+
 } // namespace
 
 PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
-    for (int worker = 1; worker < threads; ++worker)
-        threads_.emplace_back([this, worker] { Work(worker); });
+    const StartApart start;
+    std::lock_guard lock(mutex_); // a thread is freed after it has been moved
+    for (int worker = 1; worker < threads; ++worker) {
+        threads_.emplace_back([this, worker, start] {
+            { std::lock_guard moved(mutex_); }
+            start.Free();
+            Work(worker);
+        });
+        start.Move(threads_.back());
+    }
 }
 
 PointPool::~PointPool() {

@@ -1,10 +1,12 @@
 // The pool hands every point of a batch to exactly one thread, and the caller never waits for a
 // point of a pool thread's claim that the thread has not started: here the thread holds its first
 // point until the caller has visited every other point of the batch. A task for each thread runs
-// once on every pool thread before any point the thread computes, again in a second round.
+// once on every pool thread before any point the thread computes, again in a second round; the
+// threads start apart from the caller's core and may then run on every core the process may.
 #include "engine/PointPool.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <chrono>
@@ -56,16 +58,22 @@ TEST(PointPool, TheCallerTakesWhatAClaimHasNotStarted) {
 }
 
 TEST(PointPool, RunsATaskOnEachOfItsThreadsBeforeItsPoints) {
+    cpu_set_t process;
+    ASSERT_EQ(sched_getaffinity(0, sizeof process, &process), 0);
     PointPool pool(4, 1);
     for (int round = 0; round < 2; ++round) {
         std::mutex mutex;
         std::set<int> workers;
         std::set<std::thread::id> threads;
+        int confined = 0;
         pool.OnEachThread([&](int worker) {
             std::this_thread::sleep_for(std::chrono::milliseconds(worker)); // the points wait
+            cpu_set_t cores;
+            sched_getaffinity(0, sizeof cores, &cores);
             std::lock_guard lock(mutex);
             workers.insert(worker);
             threads.insert(std::this_thread::get_id());
+            confined += CPU_EQUAL(&cores, &process) ? 0 : 1;
         });
         std::atomic<int> before{0};
         pool.Open(0, 0, 64, 1, [&](std::size_t, int worker) {
@@ -81,6 +89,7 @@ TEST(PointPool, RunsATaskOnEachOfItsThreadsBeforeItsPoints) {
         EXPECT_EQ(workers, (std::set<int>{1, 2, 3}));
         EXPECT_EQ(threads.size(), 3u);
         EXPECT_FALSE(threads.contains(std::this_thread::get_id()));
+        EXPECT_EQ(confined, 0) << "a thread kept from cores the process may use";
     }
 }
 
