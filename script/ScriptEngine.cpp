@@ -356,14 +356,15 @@ ScriptEngine::RoundedBatch& ScriptEngine::RoundAgain(std::span<const double> xs,
     kept.step = step;
     kept.rounded.resize(xs.size());
     kept.finite = RoundPoints(xs, kept.rounded.data());
-    kept.squares.assign(jit::KeptSquaresSize(xs.size()), NAN);
+    kept.squares.clear(); // made by the batch functions that keep squares
     return roundedBatches_.emplace_back(std::move(kept));
 }
 
-double* ScriptEngine::Squares(std::size_t count) {
-    if (squares_.size() < jit::KeptSquaresSize(count))
-        squares_.resize(jit::KeptSquaresSize(count), NAN);
-    return squares_.data();
+double* ScriptEngine::Squares(int32_t expression, std::size_t count, std::vector<double>& room) {
+    const NumericRuns& runs = numericRuns_[static_cast<std::size_t>(expression)];
+    const std::size_t size = jit::KeptSquaresSize(runs.code->KeptSquares(), count);
+    if (room.size() < size) room.resize(size, NAN);
+    return room.data();
 }
 
 // Assign's fast path and EvaluateNumber's machine code, point after point. The points' stored
@@ -378,30 +379,31 @@ std::size_t ScriptEngine::EvaluateMany(int32_t expression, int32_t variable,
     if (pointsAgain) {
         RoundedBatch& kept = RoundAgain(xs, step);
         return EvaluateRounded(expression, variable, xs.first(kept.finite), kept.rounded.data(),
-                               values, kept.squares.data());
+                               values, kept.squares);
     }
     roundedPoints_.resize(xs.size());
     const std::size_t count = RoundPoints(xs, roundedPoints_.data());
     return EvaluateRounded(expression, variable, xs.first(count), roundedPoints_.data(), values,
-                           Squares(count));
+                           squares_);
 }
 
 std::size_t ScriptEngine::EvaluateRounded(int32_t expression, int32_t variable,
                                           std::span<const double> xs, const double* rounded,
                                           double* values) {
-    return EvaluateRounded(expression, variable, xs, rounded, values, Squares(xs.size()));
+    return EvaluateRounded(expression, variable, xs, rounded, values, squares_);
 }
 
 std::size_t ScriptEngine::EvaluateRounded(int32_t expression, int32_t variable,
                                           std::span<const double> xs, const double* rounded,
-                                          double* values, double* squares) {
+                                          double* values, std::vector<double>& squares) {
     const jit::NumericFunction machine = ReadyCode(expression);
     const std::size_t count = xs.size();
     if (count == 0 || !machine || !AssignsPlainly(variable)) return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(variable)];
     std::size_t done = 0;
     if (const jit::ManyFunction many = BatchFunction(expression, variable)) {
-        done = many(names_.globals.data(), names_.storages.data(), rounded, values, count, squares);
+        done = many(names_.globals.data(), names_.storages.data(), rounded, values, count,
+                    Squares(expression, count, squares));
     } else {
         double* const slot = StorePlainly(bound, rounded[0]);
         for (; done < count; ++done) {
@@ -439,7 +441,7 @@ std::size_t ScriptEngine::EvaluateRoundedOver(int32_t expression, int32_t variab
     if (count == 0 || !many || !AssignsPlainly(variable) || !AssignsPlainly(outerVariable))
         return 0;
     BoundVariable& bound = variables_[static_cast<std::size_t>(outerVariable)];
-    double* const squares = Squares(count);
+    double* const squares = Squares(expression, count, squares_);
     std::size_t done = 0, points = 0;
     for (; done < outer.size(); ++done, values += count) {
         if (!AssignAtOnce(bound, outer[done])) break;

@@ -107,9 +107,11 @@ private:
     // Round15 of each point of a batch that may come again, as a kept batch of them had it.
     RoundedBatch& RoundAgain(std::span<const double> xs, double step);
     std::size_t EvaluateRounded(int32_t expression, int32_t variable, std::span<const double> xs,
-                                const double* rounded, double* values, double* squares);
-    // The batch functions' kept squares of points that do not come again, for count points.
-    double* Squares(std::size_t count);
+                                const double* rounded, double* values,
+                                std::vector<double>& squares);
+    // Room in room for the kept squares of the expression's batch function, which is ready, at
+    // count points (squares_ for points that do not come again).
+    double* Squares(int32_t expression, std::size_t count, std::vector<double>& room);
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);
     Variant Execute(const Program& program);

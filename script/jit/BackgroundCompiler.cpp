@@ -76,6 +76,7 @@ void BackgroundCompiler::Publish(PendingCode& pending, std::unique_ptr<NumericCo
     std::lock_guard lock(mutex_);
     if (!code || pending.Function()) return; // what another thread took first serves
     pending.many_ = code->Many(0);
+    pending.keptSquares_ = code->KeptSquaresOf(0);
     pending.code_ = std::move(code);
     pending.function_.store(pending.code_->Function(0), std::memory_order_release);
 }

@@ -30,13 +30,16 @@ class alignas(64) PendingCode {
 public:
     // The machine code once it is ready; nullptr before, and for good when compiling failed.
     NumericFunction Function() const { return function_.load(std::memory_order_acquire); }
-    // Its batch function, ready with it where one was asked for.
+    // Its batch function, ready with it where one was asked for, and how many squares that keeps
+    // at a point.
     ManyFunction Many() const { return Function() ? many_ : nullptr; }
+    std::size_t KeptSquares() const { return Function() ? keptSquares_ : 0; }
 
 private:
     friend class BackgroundCompiler;
     std::unique_ptr<NumericCode> code_;
-    ManyFunction many_ = nullptr; // written before function_
+    ManyFunction many_ = nullptr; // written before function_, as is keptSquares_
+    std::size_t keptSquares_ = 0;
     std::atomic<NumericFunction> function_{nullptr};
 };
 

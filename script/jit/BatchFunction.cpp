@@ -15,6 +15,7 @@ void CodeBuilder::Impl::AddMany(const Program& program, const std::string& name,
         g_.context_new_param(c_, nullptr, g_.type_get_pointer(double_), "squares")};
     Begin(params, size, name);
     batch_ = batch;
+    keptSquares_ = 0;
     loop_ = {g_.function_new_local(fn_, nullptr, size, "i"),
              g_.param_as_rvalue(params[4]),
              g_.param_as_rvalue(params[2]),
@@ -46,6 +47,8 @@ void CodeBuilder::Impl::AddMany(const Program& program, const std::string& name,
     PointByPoint(program, false);
     g_.block_end_with_jump(pre_.block, nullptr, start);
     batch_ = {};
+    Constant(KeptName(name),
+             std::string_view(reinterpret_cast<const char*>(&keptSquares_), sizeof keptSquares_));
 }
 
 void CodeBuilder::Impl::InLanes(const Program& program) {

@@ -13,6 +13,10 @@ std::string ManyName(const std::string& function) {
     return function + "_many";
 }
 
+std::string KeptName(const std::string& many) {
+    return many + "_kept";
+}
+
 CodeBuilder::CodeBuilder(const GccJit& library) : impl_(std::make_unique<Impl>(library)) {}
 CodeBuilder::~CodeBuilder() = default;
 

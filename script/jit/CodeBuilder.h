@@ -15,6 +15,8 @@ namespace vantrel::jit {
 // The names of a program's functions in the shared object, by its place in the list.
 std::string FunctionName(std::size_t program);
 std::string ManyName(const std::string& function);
+// The count of squares that a batch function keeps at a point (a std::size_t).
+std::string KeptName(const std::string& many);
 
 class CodeBuilder {
 public:

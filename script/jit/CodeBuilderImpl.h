@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -84,13 +85,15 @@ public:
     }
 
     // The whole of what the code depends on, for the loader to compare.
-    void Carry(const std::string& dependencies) {
-        gcc_jit_type* bytes = g_.context_new_array_type(
+    void Carry(const std::string& dependencies) { Constant("code_key", dependencies); }
+    // A global of the shared object that holds the bytes.
+    void Constant(const std::string& name, std::string_view bytes) {
+        gcc_jit_type* type = g_.context_new_array_type(
             c_, nullptr, g_.context_get_type(c_, GCC_JIT_TYPE_UNSIGNED_CHAR),
-            static_cast<int>(dependencies.size()));
-        gcc_jit_lvalue* key =
-            g_.context_new_global(c_, nullptr, GCC_JIT_GLOBAL_EXPORTED, bytes, "code_key");
-        g_.global_set_initializer(key, dependencies.data(), dependencies.size());
+            static_cast<int>(bytes.size()));
+        gcc_jit_lvalue* global =
+            g_.context_new_global(c_, nullptr, GCC_JIT_GLOBAL_EXPORTED, type, name.c_str());
+        g_.global_set_initializer(global, bytes.data(), bytes.size());
     }
 
     // The shared object, written to path; false where compiling failed.
@@ -386,6 +389,7 @@ private:
                                          g_.lvalue_as_rvalue(loop_.i)));
         };
         const std::size_t k = squaresAtThePoint_++;
+        keptSquares_ = std::max(keptSquares_, squaresAtThePoint_);
         return {at(2 * k), at(2 * k + 1)};
     }
 
@@ -551,6 +555,7 @@ private:
     bool inPre_ = false;
     gcc_jit_lvalue* ok_ = nullptr;      // in lanes: whether the point's checks hold so far
     std::size_t squaresAtThePoint_ = 0; // made so far in the program's code at the point
+    std::size_t keptSquares_ = 0;       // the most kept at a point by the batch function
     // The batch function's loops: the point's place, the count, the points and the results, and
     // where the loop being made ends.
     struct {

@@ -31,6 +31,7 @@ public:
     ~LoadedCode() override { dlclose(handle_); }
     NumericFunction Function(std::size_t program) const override { return functions_[program]; }
     ManyFunction Many(std::size_t program) const override { return many_[program]; }
+    std::size_t KeptSquaresOf(std::size_t program) const override { return kept_[program]; }
 
     // The object's data symbol of that name, where it has exactly size bytes.
     void* Data(const char* name, std::size_t size) const {
@@ -45,6 +46,7 @@ public:
     void* Code(const std::string& name) const { return dlsym(handle_, name.c_str()); }
     std::vector<NumericFunction> functions_;
     std::vector<ManyFunction> many_;
+    std::vector<std::size_t> kept_;
 
 private:
     void* handle_;
@@ -83,13 +85,18 @@ std::unique_ptr<NumericCode> Load(const std::string& path, const std::string& de
         return nullptr;
     code->functions_.assign(programs.size(), nullptr);
     code->many_.assign(programs.size(), nullptr);
+    code->kept_.assign(programs.size(), 0);
     for (std::size_t i = 0; i < programs.size(); ++i) {
         if (!Compilable(*programs[i])) continue;
         code->functions_[i] = reinterpret_cast<NumericFunction>(code->Code(FunctionName(i)));
         if (!code->functions_[i]) return nullptr;
         if (BatchOf(batches, i).kind == BatchVariable::None) continue;
-        code->many_[i] = reinterpret_cast<ManyFunction>(code->Code(ManyName(FunctionName(i))));
-        if (!code->many_[i]) return nullptr;
+        const std::string many = ManyName(FunctionName(i));
+        code->many_[i] = reinterpret_cast<ManyFunction>(code->Code(many));
+        const void* kept = code->Data(KeptName(many).c_str(), sizeof(std::size_t));
+        if (!code->many_[i] || !kept) return nullptr;
+        std::memcpy(&code->kept_[i], kept, sizeof(std::size_t));
+        if (code->kept_[i] > KeptSquares) return nullptr;
     }
     return code;
 }

@@ -35,17 +35,18 @@ struct BatchVariable {
 // the i-th and every other name what the environment holds, into results (not the same room): the
 // number of points done, which stops at the first point where the evaluator must run the program;
 // results beyond those points hold nothing to use. What does not depend on the batch variable is
-// computed once. squares (KeptSquaresSize(count) doubles, not numbers at first) keeps, from one
-// call on the same points to the next, pow's squares that the moderate test of squares cannot
-// give: for the k-th of the first KeptSquares squares at the point, its base at
-// squares[2 * k * count + i] and pow's square of it at squares[(2 * k + 1) * count + i]. Each
-// kept square is pow's of its base: any room of the size serves, kept or not.
+// computed once. squares (KeptSquaresSize(kept, count) doubles, not numbers at first, where kept
+// is the code's KeptSquaresOf) keeps, from one call on the same points to the next, pow's squares
+// that the moderate test of squares cannot give: for the k-th of the first kept squares at the
+// point, its base at squares[2 * k * count + i] and pow's square of it at
+// squares[(2 * k + 1) * count + i]. Each kept square is pow's of its base: any room of the size
+// serves, kept or not.
 using ManyFunction = std::size_t (*)(const Variant* globals, double* const* storages,
                                      const double* values, double* results, std::size_t count,
                                      double* squares);
-inline constexpr std::size_t KeptSquares = 4;
-inline constexpr std::size_t KeptSquaresSize(std::size_t count) {
-    return 2 * KeptSquares * count;
+inline constexpr std::size_t KeptSquares = 4; // at most, at a point
+inline constexpr std::size_t KeptSquaresSize(std::size_t kept, std::size_t count) {
+    return 2 * kept * count;
 }
 
 class NumericCode {
@@ -56,6 +57,8 @@ public:
     virtual NumericFunction Function(std::size_t program) const = 0;
     // Its batch function; nullptr where it has none.
     virtual ManyFunction Many(std::size_t program) const = 0;
+    // How many squares its batch function keeps at a point (ManyFunction); 0 where it has none.
+    virtual std::size_t KeptSquaresOf(std::size_t program) const = 0;
 };
 
 // What the machine code of a program depends on: its instructions.

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <cmath>
@@ -101,7 +102,10 @@ protected:
         const jit::ManyFunction many = code.Many(i);
         ASSERT_NE(many, nullptr) << text;
         std::vector<double> results(xs.size());
-        std::vector<double> squares(jit::KeptSquaresSize(xs.size()), NAN);
+        // The room the code asks for, then a tail that the code must leave alone.
+        const std::size_t room = jit::KeptSquaresSize(code.KeptSquaresOf(i), xs.size());
+        ASSERT_LE(code.KeptSquaresOf(i), jit::KeptSquares) << text;
+        std::vector<double> squares(room + 2 * jit::KeptSquares * xs.size(), NAN);
         Variant& x = names.globals[static_cast<std::size_t>(variables[0])];
         for (const auto& values : valueSets) {
             for (std::size_t k = 1; k < values.size(); ++k)
@@ -122,6 +126,9 @@ protected:
             }
             ASSERT_EQ(done, expected) << text;
         }
+        EXPECT_TRUE(std::all_of(squares.begin() + static_cast<std::ptrdiff_t>(room), squares.end(),
+                                [](double kept) { return std::isnan(kept); }))
+            << text << ": squares kept beyond the room asked for";
     }
 
     Class1 funcs;
