@@ -109,8 +109,8 @@ private:
     std::size_t EvaluateRounded(int32_t expression, int32_t variable, std::span<const double> xs,
                                 const double* rounded, double* values,
                                 std::vector<double>& squares);
-    // Room in room for the kept squares of the expression's batch function, which is ready, at
-    // count points (squares_ for points that do not come again).
+    // Room for the kept squares of the expression's batch function (ready) at count points, made
+    // in room: a kept batch's own, or squares_ for points that do not come again.
     double* Squares(int32_t expression, std::size_t count, std::vector<double>& room);
 
     const Program& Compiled(std::string_view text, SourceKind kind, Program& uncached);

@@ -1,8 +1,8 @@
 // The pool hands every point of a batch to exactly one thread, and the caller never waits for a
 // point of a pool thread's claim that the thread has not started: here the thread holds its first
 // point until the caller has visited every other point of the batch. A task for each thread runs
-// once on every pool thread before any point the thread computes, again in a second round; the
-// threads start apart from the caller's core and may then run on every core the process may.
+// once on every pool thread before any point the thread computes, again in a second round; there
+// the threads may run on every core the process may (they only start apart from the caller's).
 #include "engine/PointPool.h"
 
 #include <gtest/gtest.h>
