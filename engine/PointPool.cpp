@@ -23,11 +23,11 @@ constexpr std::size_t ClaimShare = 4;
 class StartApart {
 public:
     StartApart() {
-        apart_ = sched_getaffinity(0, sizeof all_, &all_) == 0;
-        others_ = all_;
         const int here = sched_getcpu();
-        if (here >= 0) CPU_CLR(here, &others_);
-        apart_ = apart_ && here >= 0 && CPU_COUNT(&others_) > 0;
+        if (here < 0 || sched_getaffinity(0, sizeof all_, &all_) != 0) return;
+        others_ = all_;
+        CPU_CLR(here, &others_);
+        apart_ = CPU_COUNT(&others_) > 0;
     }
     void Move(std::thread& thread) const {
         if (apart_) pthread_setaffinity_np(thread.native_handle(), sizeof others_, &others_);
