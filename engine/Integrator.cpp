@@ -125,7 +125,7 @@ void Integrator::ComputeAhead() {
     ++computation_;
     lastLevel_ = d_.LastLevel;
     quiet_ = 0;
-    batches_.assign(static_cast<std::size_t>(d_.Order), {});
+    std::fill_n(batches_.begin(), d_.Order, Batch{});
     const WorkingArrays before(d_);
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();

@@ -26,6 +26,7 @@
 #include "script/ScriptControl.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -193,7 +194,9 @@ private:
     // its own thread, which then marks in held_ the computation it holds (0 before it is made).
     std::vector<std::unique_ptr<Worker>> workers_;
     std::unique_ptr<std::atomic<uint64_t>[]> held_;
-    std::vector<Batch> batches_; // by level
+    // By level; kept with the room their points took from one computation to the next, so that
+    // a small problem's computation ahead allocates nothing (fresh memory costs a page fault).
+    std::array<Batch, Dimension::MaxOrder> batches_;
 };
 
 } // namespace vantrel

@@ -13,7 +13,8 @@ constexpr std::vector<double> Dimension::*Computed[] = {
     &Dimension::FA,    &Dimension::FB,        &Dimension::LLVal, &Dimension::ULVal,
     &Dimension::H,     &Dimension::Sum7,      &Dimension::Sum12, &Dimension::Sum14,
     &Dimension::Sum32, &Dimension::PrevInteg, &Dimension::Integ};
-constexpr std::size_t PerLevel = std::size(Computed) + 2; // and NSub, VarVal
+constexpr std::size_t PerLevel = WorkingArrays::PerLevel;
+static_assert(PerLevel == std::size(Computed) + 2); // and NSub, VarVal
 
 // Every stored value is finite and every NSub at least 2, so these mark an element unwritten.
 constexpr double Unwritten = std::numeric_limits<double>::quiet_NaN();
@@ -21,17 +22,18 @@ constexpr int32_t UnwrittenCount = -1;
 
 } // namespace
 
-WorkingArrays::WorkingArrays(const Dimension& d) : nsub_(d.NSub) {
-    numbers_[0] = d.VarVal;
-    for (std::size_t i = 0; i < std::size(Computed); ++i)
-        numbers_[i + 1] = d.*Computed[i];
+WorkingArrays::WorkingArrays(const Dimension& d) : order_(d.Order) {
+    PointWrites::Capture(d, order_, values_.data());
 }
 
 void WorkingArrays::Restore(Dimension& d) const {
-    d.NSub = nsub_;
-    d.VarVal = numbers_[0];
-    for (std::size_t i = 0; i < std::size(Computed); ++i)
-        d.*Computed[i] = numbers_[i + 1];
+    const double* in = values_.data();
+    for (int k = 0; k < order_; ++k) {
+        d.NSub[k] = static_cast<int32_t>(*in++);
+        d.VarVal[k] = *in++;
+        for (auto array : Computed)
+            (d.*array)[k] = *in++;
+    }
 }
 
 namespace PointWrites {

@@ -4,20 +4,24 @@
 #include "engine/Dimension.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace vantrel {
 
-// A copy of every working array, which a failed computation ahead restores.
+// A copy of every working array, which a failed computation ahead restores: in place, as it is
+// made at every computation ahead, however small.
 class WorkingArrays {
 public:
+    // Values per level: NSub, VarVal and the eleven other arrays.
+    static constexpr std::size_t PerLevel = 13;
+
     explicit WorkingArrays(const Dimension& d);
     void Restore(Dimension& d) const;
 
 private:
-    std::vector<int32_t> nsub_;
-    std::array<std::vector<double>, 12> numbers_;
+    int32_t order_;
+    std::array<double, PerLevel * Dimension::MaxOrder> values_; // as PointWrites::Capture lays them
 };
 
 // The elements of the inner levels (below a point's level) that computing the point wrote.
