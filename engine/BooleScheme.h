@@ -27,7 +27,7 @@
 //                 the same: first, then each step plus the one before, rounded, at most count
 //                 points, of which the first that is not finite is the last
 //   bool TakeAhead(int L, double x, double& value);         a value computed ahead, if any
-//   bool Pending(int L);                whether the points of the level's last batch may be taken
+//   bool Pending(int L);        whether points of the level's last batch are being computed ahead
 // The scheme still visits every point in its order; a value taken from ahead is the one its
 // evaluation would give, and an evaluation that failed ahead is made again in order. A policy
 // that can evaluate several of level 0's points at once offers

@@ -106,8 +106,12 @@ public:
     }
     void Ahead(int level, std::span<const double> points);
     void AheadRefinement(int level, double first, double step, std::size_t count);
-    // Points of the level's batch far too cheap for the pool are none of its business.
-    bool Pending(int level) const { return batches_[static_cast<std::size_t>(level)].count > 0; }
+    // Until some of a batch's points have gone to the pool (or elsewhere), the scheme may compute
+    // them all here at once, without the visits that time them.
+    bool Pending(int level) const {
+        const Batch& batch = batches_[static_cast<std::size_t>(level)];
+        return batch.count > 0 && (batch.launched || batch.elsewhere);
+    }
     // Called at every point of an outer level: what is not computed ahead returns at once.
     bool TakeAhead(int level, double x, double& value) {
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
