@@ -379,18 +379,24 @@ private:
         if (batch_.kind == BatchVariable::None || inPre_ || squaresAtThePoint_ == KeptSquares)
             return {};
         gcc_jit_type* size = g_.context_get_type(c_, GCC_JIT_TYPE_SIZE_T);
-        const auto at = [&](std::size_t row) {
-            gcc_jit_rvalue* start = g_.context_new_binary_op(
-                c_, nullptr, GCC_JIT_BINARY_OP_MULT, size, loop_.count,
-                g_.context_new_rvalue_from_long(c_, size, static_cast<long>(row)));
-            return g_.context_new_array_access(
-                c_, nullptr, loop_.squares,
-                g_.context_new_binary_op(c_, nullptr, GCC_JIT_BINARY_OP_PLUS, size, start,
-                                         g_.lvalue_as_rvalue(loop_.i)));
+        const auto number = [&](std::size_t n) {
+            return g_.context_new_rvalue_from_long(c_, size, static_cast<long>(n));
+        };
+        const auto binary = [&](gcc_jit_binary_op op, gcc_jit_rvalue* a, gcc_jit_rvalue* b) {
+            return g_.context_new_binary_op(c_, nullptr, op, size, a, b);
         };
         const std::size_t k = squaresAtThePoint_++;
         keptSquares_ = std::max(keptSquares_, squaresAtThePoint_);
-        return {at(2 * k), at(2 * k + 1)};
+        // The pair's place, 2 * (count * k + i), then the base and the square side by side.
+        gcc_jit_rvalue* pair = binary(GCC_JIT_BINARY_OP_MULT, number(2),
+                                      binary(GCC_JIT_BINARY_OP_PLUS,
+                                             binary(GCC_JIT_BINARY_OP_MULT, loop_.count, number(k)),
+                                             g_.lvalue_as_rvalue(loop_.i)));
+        const auto at = [&](std::size_t half) {
+            return g_.context_new_array_access(c_, nullptr, loop_.squares,
+                                               binary(GCC_JIT_BINARY_OP_PLUS, pair, number(half)));
+        };
+        return {at(0), at(1)};
     }
 
     Value Arithmetic(BinaryOp op, const Value& a, const Value& b, bool squared) {

@@ -38,9 +38,10 @@ struct BatchVariable {
 // computed once. squares (KeptSquaresSize(kept, count) doubles, not numbers at first, where kept
 // is the code's KeptSquaresOf) keeps, from one call on the same points to the next, pow's squares
 // that the moderate test of squares cannot give: for the k-th of the first kept squares at the
-// point, its base at squares[2 * k * count + i] and pow's square of it at
-// squares[(2 * k + 1) * count + i]. Each kept square is pow's of its base: any room of the size
-// serves, kept or not.
+// point, its base at squares[2 * (k * count + i)] and pow's square of it right after. A base and
+// its square are always written together, side by side, so that room used before at another
+// count or by another function holds only bases at even places, each with pow's square of it:
+// any room of the size serves, kept or not.
 using ManyFunction = std::size_t (*)(const Variant* globals, double* const* storages,
                                      const double* values, double* results, std::size_t count,
                                      double* squares);
