@@ -37,6 +37,8 @@ constexpr auto ClaimWork = 20us;
 constexpr int64_t FarTooSmall = 8;
 constexpr int UntimedBatches = 15;
 
+constexpr std::size_t SpareRoom = std::size_t{1} << 20;
+
 // The added functions' error record before a point computed ahead: a point that leaves it so
 // has not touched it.
 constexpr int32_t UntouchedIerr = std::numeric_limits<int32_t>::min();
@@ -333,9 +335,14 @@ bool Integrator::CompileTakesACore() const {
     return threads_ >= Cores() && engine_.CompilingMachineCode();
 }
 
+// A level's batches double from one refinement to the next: the room for their values grows to
+// four times what a batch needs (up to SpareRoom points more), so that the next batch writes on
+// where this one did, into pages written before, rather than every point into fresh ones (a page
+// fault each). The writes are few and far apart: their room grows as needed. Room is cleared
+// before it grows, so that nothing is copied into it.
 void AheadPoints::MakeRoom(std::size_t count) {
-    // Cleared first, so that room made anew is not copied into.
     values.clear();
+    if (values.capacity() < count) values.reserve(count + std::min(3 * count, SpareRoom));
     values.resize(count);
     writes.clear();
     writes.resize(count * PointWrites::Size(level));
