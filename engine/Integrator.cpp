@@ -1,5 +1,6 @@
 #include "engine/Integrator.h"
 
+#include "engine/BatchMemory.h"
 #include "engine/BooleScheme.h"
 #include "engine/ScriptEnvironment.h"
 #include "engine/ScriptErrorReport.h"
@@ -37,7 +38,10 @@ constexpr auto ClaimWork = 20us;
 constexpr int64_t FarTooSmall = 8;
 constexpr int UntimedBatches = 15;
 
-constexpr std::size_t SpareRoom = std::size_t{1} << 20;
+// A pool thread makes the memory for the values of the points it is about to compute ready this
+// many at a time: written point by point, each fresh page would cost a fault of several
+// microseconds on a virtual machine.
+constexpr std::size_t PreparedPoints = 4096;
 
 // The added functions' error record before a point computed ahead: a point that leaves it so
 // has not touched it.
@@ -71,6 +75,8 @@ struct Integrator::Worker {
     // The points of the chain's block that this thread made last; chainBlock names the batch's
     // launch and the block's first point.
     Point chainBlock;
+    // The values of the batch launched then, from index on, are in memory made ready here.
+    Point prepared;
     PointChain::Block chainPoints;
 
     double PointOf(const Batch& batch, std::size_t index) {
@@ -335,17 +341,15 @@ bool Integrator::CompileTakesACore() const {
     return threads_ >= Cores() && engine_.CompilingMachineCode();
 }
 
-// A level's batches double from one refinement to the next: the room for their values grows to
-// four times what a batch needs (up to SpareRoom points more), so that the next batch writes on
-// where this one did, into pages written before, rather than every point into fresh ones (a page
-// fault each). The writes are few and far apart: their room grows as needed. Room is cleared
-// before it grows, so that nothing is copied into it.
+// Room is cleared before it grows, so that nothing is copied into it.
 void AheadPoints::MakeRoom(std::size_t count) {
+    const std::size_t size = PointWrites::Size(level);
     values.clear();
-    if (values.capacity() < count) values.reserve(count + std::min(3 * count, SpareRoom));
-    values.resize(count);
     writes.clear();
-    writes.resize(count * PointWrites::Size(level));
+    if (values.capacity() < count) values.reserve(BatchRoom(count));
+    if (writes.capacity() < count * size) writes.reserve(BatchRoom(count) * size);
+    values.resize(count);
+    writes.resize(count * size);
 }
 
 void Integrator::ComputeElsewhere(int level) {
@@ -426,6 +430,11 @@ void Integrator::ComputePoint(int level, std::size_t index, int worker) {
         return;
     }
     Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
+    if (!(w.prepared.launch == batch.launch && index >= w.prepared.index)) {
+        const std::size_t from = index >= PreparedPoints ? index + 1 - PreparedPoints : 0;
+        PrepareBatchMemory(batch.values.data() + from, (index + 1 - from) * sizeof(AheadValue));
+        w.prepared = {batch.launch, from};
+    }
     const bool covered = w.lastFull == Worker::Point{batch.launch, index + 1};
     ComputeOn(w, level, batch.outer, w.PointOf(batch, index), ahead,
               covered ? nullptr : batch.writes.data() + index * PointWrites::Size(level));

@@ -1,5 +1,7 @@
 #include "engine/PointPool.h"
 
+#include "engine/BatchMemory.h"
+
 #include <algorithm>
 #include <chrono>
 #include <pthread.h>
@@ -69,14 +71,12 @@ PointPool::~PointPool() {
 void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task) {
     Slot& s = slots_[static_cast<std::size_t>(slot)];
     if (s.capacity < count) {
-        s.started = std::make_unique<std::atomic<bool>[]>(count);
-        s.done = std::make_unique<std::atomic<bool>[]>(count);
-        s.capacity = count;
+        s.flags.reset();
+        s.capacity = BatchRoom(count);
+        s.flags = std::make_unique_for_overwrite<Slot::Flags[]>(s.capacity);
+        PrepareBatchMemory(s.flags.get(), count * sizeof(Slot::Flags));
     }
-    for (std::size_t i = first; i < count; ++i) {
-        s.started[i].store(false, std::memory_order_relaxed);
-        s.done[i].store(false, std::memory_order_relaxed);
-    }
+    std::fill(s.flags.get() + first, s.flags.get() + count, Slot::Flags{});
     bool wake = false;
     {
         std::lock_guard lock(mutex_);
@@ -95,7 +95,7 @@ void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t
 bool PointPool::Take(int slot, std::size_t index) {
     Slot& s = slots_[static_cast<std::size_t>(slot)];
     if (index < s.callerEnd) return true;
-    if (s.done[index].load(std::memory_order_acquire)) return false;
+    if (s.Done(index).load(std::memory_order_acquire)) return false;
     std::unique_lock lock(mutex_);
     // Unclaimed: the caller claims a grain from here, no more, since it takes its points in order
     // and the pool's threads claim the rest from the back: a claim of a share of the batch left
@@ -105,9 +105,9 @@ bool PointPool::Take(int slot, std::size_t index) {
         s.front = s.callerEnd;
         return true;
     }
-    if (!s.started[index].exchange(true)) return true; // claimed, but not started
+    if (!s.Started(index).exchange(true)) return true; // claimed, but not started
     callerWaits_.store(true);
-    finished_.wait(lock, [&] { return s.done[index].load(); });
+    finished_.wait(lock, [&] { return s.Done(index).load(); });
     callerWaits_.store(false);
     return false;
 }
@@ -195,10 +195,10 @@ void PointPool::Work(int worker) {
         const Task& task = s->task;
         lock.unlock();
         // From the claim's back, until the point that the caller has taken.
-        for (std::size_t i = end; i-- > begin && !s->started[i].exchange(true);) {
+        for (std::size_t i = end; i-- > begin && !s->Started(i).exchange(true);) {
             task(i, worker);
             // Sequentially consistent with the caller's wait: one of the two sees the other.
-            s->done[i].store(true);
+            s->Done(i).store(true);
             if (callerWaits_.load()) {
                 std::lock_guard waking(mutex_);
                 finished_.notify_all();

@@ -56,8 +56,15 @@ private:
         std::size_t grain = 1;
         int running = 0; // claims being computed by pool threads
         Task task;
-        std::unique_ptr<std::atomic<bool>[]> started, done;
+        // Each point's, read and written as atomics: an array of atomics would be written whole
+        // when it is made, page by page.
+        struct Flags {
+            bool started, done;
+        };
+        std::unique_ptr<Flags[]> flags;
         std::size_t capacity = 0;
+        std::atomic_ref<bool> Started(std::size_t i) { return std::atomic_ref(flags[i].started); }
+        std::atomic_ref<bool> Done(std::size_t i) { return std::atomic_ref(flags[i].done); }
     };
 
     void Work(int worker);
