@@ -6,7 +6,10 @@
 # solves the problem sequentially several times, alone and then two at once (their middle solves
 # overlap however their starts differ), as work done against the one alone (2 for equal cores
 # left alone). The medians of the times the solver reports, of the pairs' speedups, of the two
-# cores and of the speedups' share of them, and whether the values agree to the bit.
+# cores and of the speedups' share of them, and whether the values agree to the bit. For the disk
+# and the kink, beside them in the same rounds, the speedups of the lean floor of two threads
+# (lean_threads.cpp, the same bits): in a new process as the solver's ("lean"), and in its second
+# computation, its thread started and its memory written before ("warm").
 # Usage: bench/engine/solver_threads.sh [BUILD_DIR [RUNS]]
 build=${1:-build}
 runs=${2:-9}
@@ -43,6 +46,13 @@ middle() { # the median of the seconds of a run of several files
     sort -g | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'
 }
 
+lean() { # name: the lean floor's seconds, one thread cold and warm, then two; else dashes
+    case $1 in
+    disk | kink) "$build/bench/engine/lean_threads" "$1" | awk '{ print $1, $3, $5, $7 }' ;;
+    *) echo "- - - -" ;;
+    esac
+}
+
 cores() { # file copies: one process alone, then two at once, each solving the file copies times
     set -- $(for i in $(seq "$2"); do echo "$1"; done)
     alone=$(run 1 "$@" | middle)
@@ -52,14 +62,14 @@ cores() { # file copies: one process alone, then two at once, each solving the f
     echo "$alone $both $(cat "$dir/other")"
 }
 
-echo "| Problem | 1 thread | 2 threads | speedup | 2 cores | share | values |"
-echo "|---|---|---|---|---|---|---|"
+echo "| Problem | 1 thread | 2 threads | speedup | 2 cores | share | values | lean | lean warm |"
+echo "|---|---|---|---|---|---|---|---|---|"
 for name in disk simplex box kink oscillatory; do
     file="$dir/$name.vtl"
     first=$(run 1 "$file" | cut -d' ' -f1)
     copies=$(awk -v t="$first" 'BEGIN { n = int(0.1 / t) + 3; print (n > 400 ? 400 : n) }')
     for i in $(seq "$runs"); do
-        echo "$(run 1 "$file") $(run 2 "$file") $(cores "$file" "$copies")"
+        echo "$(run 1 "$file") $(run 2 "$file") $(cores "$file" "$copies") $(lean "$name")"
     done | awk -v p="$name" '
         function median(a, n,    i, j, x) {
             for (i = 2; i <= n; i++)
@@ -70,10 +80,13 @@ for name in disk simplex box kink oscillatory; do
             n++; one[n] = $1; two[n] = $3; speedup[n] = $1 / $3
             cores[n] = $5 / $6 + $5 / $7; share[n] = speedup[n] / cores[n]
             if ($2 != $4) differ = 1
+            if ($8 != "-") { lean[n] = $8 / $10; warm[n] = $9 / $11 }
         }
         END {
-            printf "| %s | %.5f s | %.5f s | %.2f | %.2f | %.2f | %s |\n", p, median(one, n),
-                median(two, n), median(speedup, n), median(cores, n), median(share, n),
-                differ ? "DIFFERENT" : "same"
+            printf "| %s | %.5f s | %.5f s | %.2f | %.2f | %.2f | %s | %s | %s |\n", p,
+                median(one, n), median(two, n), median(speedup, n), median(cores, n),
+                median(share, n), differ ? "DIFFERENT" : "same",
+                1 in lean ? sprintf("%.2f", median(lean, n)) : "-",
+                1 in warm ? sprintf("%.2f", median(warm, n)) : "-"
         }'
 done
