@@ -116,8 +116,8 @@ private:
     std::function<void(std::size_t)> work_;
 };
 
-// Room for a refinement's points and values, never filled first: each is written where it is
-// computed, by the thread that computes it, so that fresh pages are not all met by one thread.
+// Room for a refinement's points or values, not filled when it is made: each value is written by
+// the thread that computes it, so that the fresh pages of the values are not all met by one.
 class Room {
 public:
     double* Of(std::size_t count) {
