@@ -113,9 +113,9 @@ void Integrator::SetProgressPoll(Progress::Poll poll) {
 
 uint64_t Integrator::Evaluations() const {
     uint64_t total = main_.Evaluations();
-    for (std::size_t index = 0; index < workers_.size(); ++index)
-        if (held_[index].load(std::memory_order_acquire) != 0)
-            total += workers_[index]->eval.Evaluations();
+    for (const Seat& seat : seats_)
+        if (seat.held.load(std::memory_order_acquire) != 0)
+            total += seat.worker->eval.Evaluations();
     if (ahead_) total += ahead_->Evaluations();
     return total;
 }
@@ -203,10 +203,7 @@ void Integrator::CloseBatches() {
 void Integrator::StartWorkers() {
     if (!pool_ || pool_->Threads() != threads_) {
         pool_.reset();
-        workers_.clear();
-        const auto count = static_cast<std::size_t>(threads_);
-        workers_.resize(count);
-        held_ = std::make_unique<std::atomic<uint64_t>[]>(count);
+        seats_ = std::vector<Seat>(static_cast<std::size_t>(threads_));
         started_ = 0;
         pool_ = std::make_unique<PointPool>(threads_, Dimension::MaxOrder);
     }
@@ -220,17 +217,17 @@ void Integrator::StartWorkers() {
             } catch (...) {
                 return;
             }
-            held_[index].store(computation, std::memory_order_release);
+            seats_[index].held.store(computation, std::memory_order_release);
         });
 }
 
 bool Integrator::Holds(int worker) const {
-    return held_[static_cast<std::size_t>(worker - 1)].load(std::memory_order_relaxed) ==
+    return seats_[static_cast<std::size_t>(worker - 1)].held.load(std::memory_order_relaxed) ==
            computation_;
 }
 
 void Integrator::PrepareWorker(std::size_t index, const ScriptControl::Names& names) {
-    std::unique_ptr<Worker>& worker = workers_[index];
+    std::unique_ptr<Worker>& worker = seats_[index].worker;
     if (!worker) worker = std::make_unique<Worker>(progress_);
     Dimension& w = worker->d;
     if (w.Order != d_.Order) w.RecreateLevelArrays(d_.Order);
@@ -369,12 +366,13 @@ void Integrator::PrepareCaller() {
     StartWorkers();
     if (Holds(caller)) return;
     PrepareWorker(static_cast<std::size_t>(caller - 1), *engine_.CopyOfNames());
-    held_[static_cast<std::size_t>(caller - 1)].store(computation_, std::memory_order_release);
+    seats_[static_cast<std::size_t>(caller - 1)].held.store(computation_,
+                                                            std::memory_order_release);
 }
 
 void Integrator::PrepareForPoints() {
     PrepareCaller();
-    workers_.back()->eval.LookUpMachineCode();
+    seats_.back().worker->eval.LookUpMachineCode();
 }
 
 void Integrator::ComputePoints(int level, std::span<const double> outer,
@@ -382,12 +380,12 @@ void Integrator::ComputePoints(int level, std::span<const double> outer,
                                std::span<double> writes) {
     const int caller = threads_;
     PrepareCaller();
-    if (!workers_.back()->eval.Independent(level))
+    if (!seats_.back().worker->eval.Independent(level))
         throw std::logic_error("the points of a level that depends on earlier points");
     const std::size_t size = PointWrites::Size(level);
     const auto task = [&](std::size_t i, int worker) {
         if (Holds(worker))
-            ComputeOn(*workers_[static_cast<std::size_t>(worker - 1)], level, outer, points[i],
+            ComputeOn(*seats_[static_cast<std::size_t>(worker - 1)].worker, level, outer, points[i],
                       values[i], writes.data() + i * size);
         else
             values[i] = {};
@@ -429,7 +427,7 @@ void Integrator::ComputePoint(int level, std::size_t index, int worker) {
         ahead = {};
         return;
     }
-    Worker& w = *workers_[static_cast<std::size_t>(worker - 1)];
+    Worker& w = *seats_[static_cast<std::size_t>(worker - 1)].worker;
     if (!(w.prepared.launch == batch.launch && index >= w.prepared.index)) {
         const std::size_t from = index >= PreparedPoints ? index + 1 - PreparedPoints : 0;
         PrepareBatchMemory(batch.values.data() + from, (index + 1 - from) * sizeof(AheadValue));

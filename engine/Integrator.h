@@ -194,10 +194,14 @@ private:
     alignas(64) uint64_t computation_ = 1; // numbers the computations with the threads
     int lastLevel_ = 0;                    // of this computation
     std::unique_ptr<PointPool> pool_;
-    // The pool's threads 1, 2, ..., then the caller of ComputePoints; each made and prepared on
-    // its own thread, which then marks in held_ the computation it holds (0 before it is made).
-    std::vector<std::unique_ptr<Worker>> workers_;
-    std::unique_ptr<std::atomic<uint64_t>[]> held_;
+    // The pool's threads 1, 2, ..., then the caller of ComputePoints, each on a cache line of its
+    // own: its worker, made and prepared on its own thread, which then marks in held the
+    // computation it holds (0 before it is made).
+    struct alignas(64) Seat {
+        std::atomic<uint64_t> held{0};
+        std::unique_ptr<Worker> worker;
+    };
+    std::vector<Seat> seats_;
     // By level; kept with the room their points took from one computation to the next, so that
     // a small problem's computation ahead allocates nothing (fresh memory costs a page fault).
     std::array<Batch, Dimension::MaxOrder> batches_;
