@@ -13,10 +13,30 @@ namespace vantrel {
 namespace {
 
 constexpr std::chrono::microseconds WatchTime{100};
+// The caller watches a point under way on a pool thread this long before it sleeps until the
+// point is done: on a virtual machine a sleeping thread is woken a tenth of a millisecond after
+// it is called, while the points that end a batch often take a few microseconds.
+constexpr std::chrono::microseconds CallerWatchTime{200};
 // A claim takes at least this share of each thread's part of the unclaimed points: few claims
 // (each takes the lock) while many points are left, small ones towards the batch's end, where
 // the threads must finish together (until so few are left that a share is a point or two).
 constexpr std::size_t ClaimShare = 4;
+
+// Watches for ready() to become true for at most time, spinning where spin is true, else giving
+// the core to others at each look. Whether it became true.
+template <class Ready> bool Watch(std::chrono::microseconds time, bool spin, Ready ready) {
+    const auto until = std::chrono::steady_clock::now() + time;
+    for (uint32_t look = 1; !ready(); ++look) {
+        if (!spin) std::this_thread::yield();
+#if defined(__x86_64__) || defined(__i386__)
+        else
+            __builtin_ia32_pause();
+#endif
+        // A spinning thread reads the clock at every 64th look only.
+        if ((!spin || look % 64 == 0) && std::chrono::steady_clock::now() >= until) return false;
+    }
+    return true;
+}
 
 // A new thread was seen to start on the core of the thread that created it and to share that
 // core with it, a few milliseconds each in turn, for tens of milliseconds while the other core
@@ -45,7 +65,10 @@ private:
 
 } // namespace
 
-PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
+PointPool::PointPool(int threads, int slots)
+    : slots_(static_cast<std::size_t>(slots)),
+      ownCores_(threads > 1 &&
+                static_cast<unsigned>(threads) <= std::thread::hardware_concurrency()) {
     const StartApart start;
     std::lock_guard lock(mutex_); // a thread is freed after it has been moved
     for (int worker = 1; worker < threads; ++worker) {
@@ -106,6 +129,13 @@ bool PointPool::Take(int slot, std::size_t index) {
         return true;
     }
     if (!s.Started(index).exchange(true)) return true; // claimed, but not started
+    if (ownCores_) {
+        lock.unlock();
+        if (Watch(CallerWatchTime, true,
+                  [&] { return s.Done(index).load(std::memory_order_acquire); }))
+            return false;
+        lock.lock();
+    }
     callerWaits_.store(true);
     finished_.wait(lock, [&] { return s.Done(index).load(); });
     callerWaits_.store(false);
@@ -153,10 +183,7 @@ PointPool::Slot* PointPool::Highest() {
 void PointPool::WatchForOpen(std::unique_lock<std::mutex>& lock) {
     const uint64_t seen = opened_.load(std::memory_order_relaxed);
     lock.unlock();
-    const auto until = std::chrono::steady_clock::now() + WatchTime;
-    while (opened_.load(std::memory_order_relaxed) == seen &&
-           std::chrono::steady_clock::now() < until)
-        std::this_thread::yield();
+    Watch(WatchTime, false, [&] { return opened_.load(std::memory_order_relaxed) != seen; });
     lock.lock();
 }
 

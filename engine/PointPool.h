@@ -85,6 +85,9 @@ private:
     std::size_t eachLeft_ = 0; // threads yet to run this round's task
     int idle_ = 0;
     bool stopping_ = false;
+    // Whether every thread has a core of its own: a thread that waits for another may then spin
+    // for a while before it sleeps.
+    const bool ownCores_;
 };
 
 } // namespace vantrel
