@@ -19,7 +19,11 @@
 namespace vantrel {
 namespace {
 
-TEST(PointPool, TheCallerTakesWhatAClaimHasNotStarted) {
+// The caller watches a point under way for a moment before it sleeps: the thread finishes it at
+// once, or well after the caller has gone to sleep, and wakes it.
+class CallerWaits : public testing::TestWithParam<std::chrono::milliseconds> {};
+
+TEST_P(CallerWaits, TheCallerTakesWhatAClaimHasNotStarted) {
     constexpr std::size_t Points = 64;
     PointPool pool(2, 1);
     std::vector<std::atomic<int>> computed(Points);
@@ -32,6 +36,9 @@ TEST(PointPool, TheCallerTakesWhatAClaimHasNotStarted) {
             started = true;
             changed.notify_all();
             changed.wait_for(lock, std::chrono::seconds(10), [&] { return visited; });
+            lock.unlock();
+            std::this_thread::sleep_for(GetParam());
+            lock.lock();
         }
         ++computed[index];
     });
@@ -56,6 +63,10 @@ TEST(PointPool, TheCallerTakesWhatAClaimHasNotStarted) {
     for (std::size_t index = 0; index < Points; ++index)
         EXPECT_EQ(computed[index], 1) << index;
 }
+
+INSTANTIATE_TEST_SUITE_P(PointPool, CallerWaits,
+                         testing::Values(std::chrono::milliseconds(0),
+                                         std::chrono::milliseconds(20)));
 
 TEST(PointPool, RunsATaskOnEachOfItsThreadsBeforeItsPoints) {
     cpu_set_t process;
