@@ -38,6 +38,14 @@ template <class Ready> bool Watch(std::chrono::microseconds time, bool spin, Rea
     return true;
 }
 
+// The cores the process may run on (an MPI rank is often bound to one).
+int AllowedCores() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        return static_cast<int>(std::thread::hardware_concurrency());
+    return CPU_COUNT(&allowed);
+}
+
 // A new thread was seen to start on the core of the thread that created it and to share that
 // core with it, a few milliseconds each in turn, for tens of milliseconds while the other core
 // idled (a virtual machine of two cores): the pool's threads start on the other cores, and are
@@ -66,9 +74,7 @@ private:
 } // namespace
 
 PointPool::PointPool(int threads, int slots)
-    : slots_(static_cast<std::size_t>(slots)),
-      ownCores_(threads > 1 &&
-                static_cast<unsigned>(threads) <= std::thread::hardware_concurrency()) {
+    : slots_(static_cast<std::size_t>(slots)), ownCores_(threads > 1 && threads <= AllowedCores()) {
     const StartApart start;
     std::lock_guard lock(mutex_); // a thread is freed after it has been moved
     for (int worker = 1; worker < threads; ++worker) {
