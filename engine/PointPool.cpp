@@ -38,14 +38,6 @@ template <class Ready> bool Watch(std::chrono::microseconds time, bool spin, Rea
     return true;
 }
 
-// The cores the process may run on (an MPI rank is often bound to one).
-int AllowedCores() {
-    cpu_set_t allowed;
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
-        return static_cast<int>(std::thread::hardware_concurrency());
-    return CPU_COUNT(&allowed);
-}
-
 // A new thread was seen to start on the core of the thread that created it and to share that
 // core with it, a few milliseconds each in turn, for tens of milliseconds while the other core
 // idled (a virtual machine of two cores): the pool's threads start on the other cores, and are
@@ -55,6 +47,7 @@ public:
     StartApart() {
         const int here = sched_getcpu();
         if (here < 0 || sched_getaffinity(0, sizeof all_, &all_) != 0) return;
+        allowed_ = CPU_COUNT(&all_);
         others_ = all_;
         CPU_CLR(here, &others_);
         apart_ = CPU_COUNT(&others_) > 0;
@@ -65,17 +58,20 @@ public:
     void Free() const {
         if (apart_) pthread_setaffinity_np(pthread_self(), sizeof all_, &all_);
     }
+    // The cores the process may run on (an MPI rank is often bound to one).
+    int Allowed() const { return allowed_; }
 
 private:
     cpu_set_t all_{}, others_{};
+    int allowed_ = static_cast<int>(std::thread::hardware_concurrency());
     bool apart_ = false;
 };
 
 } // namespace
 
-PointPool::PointPool(int threads, int slots)
-    : slots_(static_cast<std::size_t>(slots)), ownCores_(threads > 1 && threads <= AllowedCores()) {
+PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
     const StartApart start;
+    ownCores_ = threads > 1 && threads <= start.Allowed();
     std::lock_guard lock(mutex_); // a thread is freed after it has been moved
     for (int worker = 1; worker < threads; ++worker) {
         threads_.emplace_back([this, worker, start] {

@@ -87,7 +87,7 @@ private:
     bool stopping_ = false;
     // Whether every thread has a core of its own: a thread that waits for another may then spin
     // for a while before it sleeps.
-    const bool ownCores_;
+    bool ownCores_ = false;
 };
 
 } // namespace vantrel
