@@ -209,16 +209,15 @@ void Integrator::StartWorkers() {
     }
     if (started_ == computation_) return;
     started_ = computation_;
-    pool_->OnEachThread(
-        [this, computation = computation_, names = engine_.CopyOfNames()](int worker) {
-            const auto index = static_cast<std::size_t>(worker - 1);
-            try {
-                PrepareWorker(index, *names);
-            } catch (...) {
-                return;
-            }
-            seats_[index].held.store(computation, std::memory_order_release);
-        });
+    pool_->OnEachThread([this, computation = computation_, start = StartHere()](int worker) {
+        const auto index = static_cast<std::size_t>(worker - 1);
+        try {
+            PrepareWorker(index, start);
+        } catch (...) {
+            return;
+        }
+        seats_[index].held.store(computation, std::memory_order_release);
+    });
 }
 
 bool Integrator::Holds(int worker) const {
@@ -226,7 +225,12 @@ bool Integrator::Holds(int worker) const {
            computation_;
 }
 
-void Integrator::PrepareWorker(std::size_t index, const ScriptControl::Names& names) {
+Integrator::WorkerStart Integrator::StartHere() const {
+    const Class1& funcs = d_.Funcs();
+    return {engine_.CopyOfNames(), funcs.pi, funcs.halfpi, funcs.e, funcs.x};
+}
+
+void Integrator::PrepareWorker(std::size_t index, const WorkerStart& start) {
     std::unique_ptr<Worker>& worker = seats_[index].worker;
     if (!worker) worker = std::make_unique<Worker>(progress_);
     Dimension& w = worker->d;
@@ -238,14 +242,13 @@ void Integrator::PrepareWorker(std::size_t index, const ScriptControl::Names& na
     w.ULText = d_.ULText;
     w.MinSub = d_.MinSub;
     // The same names first: the texts then compile as they did here and share their code.
-    worker->engine.CopyNamesFrom(names);
+    worker->engine.CopyNamesFrom(*start.names);
     worker->eval.Prepare();
-    const Class1& funcs = d_.Funcs();
     Class1& own = w.Funcs();
-    own.pi = funcs.pi;
-    own.halfpi = funcs.halfpi;
-    own.e = funcs.e;
-    own.x = funcs.x;
+    own.pi = start.pi;
+    own.halfpi = start.halfpi;
+    own.e = start.e;
+    own.x = start.x;
 }
 
 void Integrator::Ahead(int level, std::span<const double> points) {
@@ -365,7 +368,7 @@ void Integrator::PrepareCaller() {
     const int caller = threads_;
     StartWorkers();
     if (Holds(caller)) return;
-    PrepareWorker(static_cast<std::size_t>(caller - 1), *engine_.CopyOfNames());
+    PrepareWorker(static_cast<std::size_t>(caller - 1), StartHere());
     seats_[static_cast<std::size_t>(caller - 1)].held.store(computation_,
                                                             std::memory_order_release);
 }

@@ -168,7 +168,14 @@ private:
     void PrepareCaller();
     // Whether the worker holds this computation's problem.
     bool Holds(int worker) const;
-    void PrepareWorker(std::size_t index, const ScriptControl::Names& names);
+    // What a worker starts from besides the problem, taken on the computing thread, which goes on
+    // changing it: the engine's names and the added functions' properties as they stand.
+    struct WorkerStart {
+        std::shared_ptr<const ScriptControl::Names> names;
+        double pi, halfpi, e, x;
+    };
+    WorkerStart StartHere() const;
+    void PrepareWorker(std::size_t index, const WorkerStart& start);
     void Fail(Reporter& reporter, int32_t number, const std::string& source,
               const std::string& description);
 
