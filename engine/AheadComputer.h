@@ -18,16 +18,27 @@ namespace vantrel {
 class Integrator;
 
 // The value of a level at one point, computed ahead. AheadValue{} is a failed point; a plain
-// AheadValue is not initialized, as the room for a batch's values is not.
+// AheadValue is not initialized, as the room for a batch's values is not. Sixteen bytes: a large
+// batch's values are memory the pool's threads write fresh, which a virtual machine makes ready
+// page by page at a high cost.
 struct AheadValue {
-    bool ok;
     double value;
-    int32_t recorded;  // an added function's error, recorded without failing
     int32_t funcsIerr; // the added functions' error record as the point left it
+    // An added function's error, recorded without failing: one of the language's run-time error
+    // numbers, which are small (Records).
+    int32_t recorded : 30;
+    bool ok : 1;
     // What the point wrote to the inner levels' arrays, the next point of its batch wrote over
     // (it wrote every element): its writes were not captured and are not to be applied.
-    bool covered;
+    bool covered : 1;
+
+    // Whether recorded holds the error number: a point whose number it would not hold is taken
+    // as failed, and made again in order.
+    static constexpr bool Records(int32_t number) {
+        return number >= -(1 << 29) && number < (1 << 29);
+    }
 };
+static_assert(sizeof(AheadValue) == 16);
 
 // An allocator whose vectors leave the elements they add uninitialized: each point computed
 // ahead fills its own on the thread that computes it, so that a batch of many points does not

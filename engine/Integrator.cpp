@@ -458,6 +458,7 @@ void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, 
     } catch (...) {
         return; // computed again in order, where its failure is reported as it would be
     }
+    if (!AheadValue::Records(w.recorded)) return;
     if (writes) PointWrites::Capture(w.d, level, writes);
     ahead.recorded = w.recorded;
     ahead.funcsIerr = w.d.Funcs().ierr;

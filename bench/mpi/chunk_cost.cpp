@@ -42,7 +42,11 @@ int main() {
                     vantrel::EncodeValues({0,
                                            625,
                                            0.001,
-                                           {{true, 0.5, 0, 0, false}},
+                                           {{.value = 0.5,
+                                             .funcsIerr = 0,
+                                             .recorded = 0,
+                                             .ok = true,
+                                             .covered = false}},
                                            std::vector<double>(vantrel::PointWrites::Size(9))}));
             }
         }

@@ -155,8 +155,13 @@ ChunkValues DecodeValues(std::span<const double> numbers, std::size_t writesPerP
     values.seconds = numbers[2];
     if (!(values.seconds >= 0 && std::isfinite(values.seconds))) Malformed("values");
     for (std::size_t i = 3; i < numbers.size(); i += perPoint) {
-        values.values.push_back(
-            {numbers[i] != 0, numbers[i + 1], Int32(numbers[i + 2]), Int32(numbers[i + 3]), false});
+        const int32_t recorded = Int32(numbers[i + 2]);
+        if (!AheadValue::Records(recorded)) Malformed("values");
+        values.values.push_back({.value = numbers[i + 1],
+                                 .funcsIerr = Int32(numbers[i + 3]),
+                                 .recorded = recorded,
+                                 .ok = numbers[i] != 0,
+                                 .covered = false});
         const auto writes = numbers.begin() + static_cast<std::ptrdiff_t>(i + ValueFields);
         values.writes.insert(values.writes.end(), writes,
                              writes + static_cast<std::ptrdiff_t>(writesPerPoint));

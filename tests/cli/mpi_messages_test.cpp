@@ -30,11 +30,12 @@ TEST(MpiMessages, ChunkAndValuesArriveToTheBit) {
     // A NaN with a payload marks an element that the point did not write.
     const double unwritten = std::bit_cast<double>(uint64_t{0x7ff8'0000'0000'1234});
     const int32_t untouched = std::numeric_limits<int32_t>::min();
-    const ChunkValues values{4,
-                             625,
-                             0.25,
-                             {{true, 0.5, 5, untouched, false}, {false, 0, 0, 0, false}},
-                             {unwritten, 2, -0.0, 7, 8, 9}};
+    const ChunkValues values{
+        4,
+        625,
+        0.25,
+        {{.value = 0.5, .funcsIerr = untouched, .recorded = 5, .ok = true, .covered = false}, {}},
+        {unwritten, 2, -0.0, 7, 8, 9}};
     const ChunkValues back = DecodeValues(EncodeValues(values), 3);
     EXPECT_EQ(back.first, 4u);
     EXPECT_EQ(back.evaluations, 625u);
@@ -50,12 +51,13 @@ TEST(MpiMessages, ChunkAndValuesArriveToTheBit) {
 
 TEST(MpiMessages, MalformedOnesAreRefused) {
     const std::vector<std::vector<double>> values = {
-        {0, 1},                      // no seconds
-        {0, 1, -1},                  // seconds that are no time
-        {0, 1, 0, 1, 0.5, 0},        // a point cut short
-        {0, 1, 0, 1, 0.5, 0.5, 0},   // an error number that is not whole
-        {0.5, 1, 0, 1, 0.5, 0, 0},   // a first index that is not whole
-        {0, 1, 0, 1, 0.5, 0, 0, 7}}; // writes where none are expected
+        {0, 1},                        // no seconds
+        {0, 1, -1},                    // seconds that are no time
+        {0, 1, 0, 1, 0.5, 0},          // a point cut short
+        {0, 1, 0, 1, 0.5, 0.5, 0},     // an error number that is not whole
+        {0, 1, 0, 1, 0.5, 1 << 30, 0}, // an error number no point records
+        {0.5, 1, 0, 1, 0.5, 0, 0},     // a first index that is not whole
+        {0, 1, 0, 1, 0.5, 0, 0, 7}};   // writes where none are expected
     for (const auto& numbers : values)
         EXPECT_THROW(DecodeValues(numbers, 0), MpiFailure) << numbers.size();
     EXPECT_THROW(DecodeChunk(std::vector<double>{4, 0}, 4), MpiFailure);    // no such level
