@@ -141,6 +141,7 @@ void Integrator::ComputeAhead() {
     SilentReporter silent;
     const auto end = [&] {
         CloseBatches();
+        if (pool_) pool_->Release();
         engine_.SetErrorHandler(handler);
         parallel_ = false;
     };
@@ -209,6 +210,7 @@ void Integrator::StartWorkers() {
     }
     if (started_ == computation_) return;
     started_ = computation_;
+    if (parallel_) pool_->HoldApart(); // released as the computation ends
     pool_->OnEachThread([this, computation = computation_, start = StartHere()](int worker) {
         const auto index = static_cast<std::size_t>(worker - 1);
         try {

@@ -41,28 +41,36 @@ template <class Ready> bool Watch(std::chrono::microseconds time, bool spin, Rea
 // A new thread was seen to start on the core of the thread that created it and to share that
 // core with it, a few milliseconds each in turn, for tens of milliseconds while the other core
 // idled (a virtual machine of two cores): the pool's threads start on the other cores, and are
-// free to go anywhere once they run.
-class StartApart {
+// free to go anywhere once they run, unless the pool holds them apart (HoldApart).
+class CoresApart {
 public:
-    StartApart() {
+    // The calling thread's core, the cores it may run on, and the others of those.
+    CoresApart() {
         const int here = sched_getcpu();
         if (here < 0 || sched_getaffinity(0, sizeof all_, &all_) != 0) return;
         allowed_ = CPU_COUNT(&all_);
+        if (!CPU_ISSET(here, &all_)) return;
+        CPU_ZERO(&here_);
+        CPU_SET(here, &here_);
         others_ = all_;
         CPU_CLR(here, &others_);
         apart_ = CPU_COUNT(&others_) > 0;
     }
+    const cpu_set_t& All() const { return all_; }
     void Move(std::thread& thread) const {
         if (apart_) pthread_setaffinity_np(thread.native_handle(), sizeof others_, &others_);
     }
     void Free() const {
         if (apart_) pthread_setaffinity_np(pthread_self(), sizeof all_, &all_);
     }
+    bool KeepHere() const {
+        return apart_ && pthread_setaffinity_np(pthread_self(), sizeof here_, &here_) == 0;
+    }
     // The cores the process may run on (an MPI rank is often bound to one).
     int Allowed() const { return allowed_; }
 
 private:
-    cpu_set_t all_{}, others_{};
+    cpu_set_t all_{}, here_{}, others_{};
     int allowed_ = static_cast<int>(std::thread::hardware_concurrency());
     bool apart_ = false;
 };
@@ -70,13 +78,15 @@ private:
 } // namespace
 
 PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
-    const StartApart start;
+    const CoresApart start;
     ownCores_ = threads > 1 && threads <= start.Allowed();
     std::lock_guard lock(mutex_); // a thread is freed after it has been moved
     for (int worker = 1; worker < threads; ++worker) {
         threads_.emplace_back([this, worker, start] {
-            { std::lock_guard moved(mutex_); }
-            start.Free();
+            {
+                std::lock_guard moved(mutex_);
+                if (!held_) start.Free();
+            }
             Work(worker);
         });
         start.Move(threads_.back());
@@ -151,6 +161,26 @@ void PointPool::Close(int slot) {
     finished_.wait(lock, [&] { return s.running == 0; });
     s.open = false;
     s.task = nullptr;
+}
+
+void PointPool::HoldApart() {
+    std::lock_guard lock(mutex_);
+    if (held_ || !ownCores_) return;
+    const CoresApart now;
+    if (!now.KeepHere()) return;
+    held_ = true;
+    callerCores_ = now.All();
+    for (std::thread& thread : threads_)
+        now.Move(thread);
+}
+
+void PointPool::Release() {
+    std::lock_guard lock(mutex_);
+    if (!held_) return;
+    held_ = false;
+    for (std::thread& thread : threads_)
+        pthread_setaffinity_np(thread.native_handle(), sizeof callerCores_, &callerCores_);
+    pthread_setaffinity_np(pthread_self(), sizeof callerCores_, &callerCores_);
 }
 
 void PointPool::OnEachThread(std::function<void(int worker)> task) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <sched.h>
 #include <thread>
 #include <vector>
 
@@ -47,6 +48,13 @@ public:
     // once, after the task before has run everywhere; the task must not throw. A pool that is
     // being destroyed leaves the task undone on the threads that have not begun it.
     void OnEachThread(std::function<void(int worker)> task);
+    // Where every thread has a core of its own, keeps the caller on the core it runs on and the
+    // pool's threads on the others until Release: on a virtual machine a thread woken for a new
+    // batch was often queued on the caller's core, and waited there for milliseconds while the
+    // other core idled. For the caller, around a computation; Release restores the caller's own
+    // cores and frees the pool's threads to run on any of them.
+    void HoldApart();
+    void Release();
 
 private:
     struct Slot {
@@ -88,6 +96,8 @@ private:
     // Whether every thread has a core of its own: a thread that waits for another may then spin
     // for a while before it sleeps.
     bool ownCores_ = false;
+    bool held_ = false;     // apart (HoldApart)
+    cpu_set_t callerCores_; // the caller's before HoldApart
 };
 
 } // namespace vantrel

@@ -104,5 +104,37 @@ TEST(PointPool, RunsATaskOnEachOfItsThreadsBeforeItsPoints) {
     }
 }
 
+// Held apart, the caller keeps to its core and the pool's threads to the others; released, all
+// of them may run on every core the process may again.
+TEST(PointPool, HoldsTheCallerApartFromItsThreads) {
+    cpu_set_t process;
+    ASSERT_EQ(sched_getaffinity(0, sizeof process, &process), 0);
+    const int cores = CPU_COUNT(&process);
+    if (cores < 2) GTEST_SKIP() << "one core";
+    PointPool pool(2, 1);
+    const auto threadCores = [&pool] {
+        cpu_set_t cores;
+        pool.OnEachThread([&cores](int) { sched_getaffinity(0, sizeof cores, &cores); });
+        pool.OnEachThread([](int) {}); // returns once the task before has run
+        return cores;
+    };
+    for (int round = 0; round < 2; ++round) {
+        pool.HoldApart();
+        cpu_set_t caller, threads;
+        sched_getaffinity(0, sizeof caller, &caller);
+        threads = threadCores();
+        ASSERT_EQ(CPU_COUNT(&caller), 1);
+        EXPECT_EQ(CPU_COUNT(&threads), cores - 1);
+        cpu_set_t both;
+        CPU_AND(&both, &caller, &threads);
+        EXPECT_EQ(CPU_COUNT(&both), 0);
+        pool.Release();
+        sched_getaffinity(0, sizeof caller, &caller);
+        threads = threadCores();
+        EXPECT_TRUE(CPU_EQUAL(&caller, &process));
+        EXPECT_TRUE(CPU_EQUAL(&threads, &process));
+    }
+}
+
 } // namespace
 } // namespace vantrel
