@@ -42,35 +42,28 @@ template <class Ready> bool Watch(std::chrono::microseconds time, bool spin, Rea
 // core with it, a few milliseconds each in turn, for tens of milliseconds while the other core
 // idled (a virtual machine of two cores): the pool's threads start on the other cores, and are
 // free to go anywhere once they run, unless the pool holds them apart (HoldApart).
-class CoresApart {
+class StartApart {
 public:
-    // The calling thread's core, the cores it may run on, and the others of those.
-    CoresApart() {
+    StartApart() {
         const int here = sched_getcpu();
         if (here < 0 || sched_getaffinity(0, sizeof all_, &all_) != 0) return;
         allowed_ = CPU_COUNT(&all_);
-        if (!CPU_ISSET(here, &all_)) return;
-        CPU_ZERO(&here_);
-        CPU_SET(here, &here_);
         others_ = all_;
         CPU_CLR(here, &others_);
         apart_ = CPU_COUNT(&others_) > 0;
     }
-    const cpu_set_t& All() const { return all_; }
     void Move(std::thread& thread) const {
         if (apart_) pthread_setaffinity_np(thread.native_handle(), sizeof others_, &others_);
     }
     void Free() const {
         if (apart_) pthread_setaffinity_np(pthread_self(), sizeof all_, &all_);
     }
-    bool KeepHere() const {
-        return apart_ && pthread_setaffinity_np(pthread_self(), sizeof here_, &here_) == 0;
-    }
     // The cores the process may run on (an MPI rank is often bound to one).
     int Allowed() const { return allowed_; }
+    const cpu_set_t& All() const { return all_; }
 
 private:
-    cpu_set_t all_{}, here_{}, others_{};
+    cpu_set_t all_{}, others_{};
     int allowed_ = static_cast<int>(std::thread::hardware_concurrency());
     bool apart_ = false;
 };
@@ -78,8 +71,9 @@ private:
 } // namespace
 
 PointPool::PointPool(int threads, int slots) : slots_(static_cast<std::size_t>(slots)) {
-    const CoresApart start;
+    const StartApart start;
     ownCores_ = threads > 1 && threads <= start.Allowed();
+    cores_ = start.All();
     std::lock_guard lock(mutex_); // a thread is freed after it has been moved
     for (int worker = 1; worker < threads; ++worker) {
         threads_.emplace_back([this, worker, start] {
@@ -121,6 +115,7 @@ void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t
         s.callerEnd = first;
         s.grain = std::max<std::size_t>(1, grain);
         s.open = true;
+        if (held_) KeepOffCallersCore();
         opened_.fetch_add(1, std::memory_order_relaxed);
         wake = idle_ > 0;
     }
@@ -165,13 +160,10 @@ void PointPool::Close(int slot) {
 
 void PointPool::HoldApart() {
     std::lock_guard lock(mutex_);
-    if (held_ || !ownCores_) return;
-    const CoresApart now;
-    if (!now.KeepHere()) return;
+    if (held_ || !ownCores_ || CPU_COUNT(&cores_) < 2) return;
     held_ = true;
-    callerCores_ = now.All();
-    for (std::thread& thread : threads_)
-        now.Move(thread);
+    callerCore_ = -1;
+    KeepOffCallersCore();
 }
 
 void PointPool::Release() {
@@ -179,8 +171,19 @@ void PointPool::Release() {
     if (!held_) return;
     held_ = false;
     for (std::thread& thread : threads_)
-        pthread_setaffinity_np(thread.native_handle(), sizeof callerCores_, &callerCores_);
-    pthread_setaffinity_np(pthread_self(), sizeof callerCores_, &callerCores_);
+        pthread_setaffinity_np(thread.native_handle(), sizeof cores_, &cores_);
+}
+
+// With the lock, held apart.
+void PointPool::KeepOffCallersCore() {
+    const int here = sched_getcpu();
+    if (here == callerCore_ || here < 0) return;
+    cpu_set_t others = cores_;
+    CPU_CLR(here, &others);
+    if (CPU_COUNT(&others) == 0) return;
+    callerCore_ = here;
+    for (std::thread& thread : threads_)
+        pthread_setaffinity_np(thread.native_handle(), sizeof others, &others);
 }
 
 void PointPool::OnEachThread(std::function<void(int worker)> task) {

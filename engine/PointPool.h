@@ -48,11 +48,12 @@ public:
     // once, after the task before has run everywhere; the task must not throw. A pool that is
     // being destroyed leaves the task undone on the threads that have not begun it.
     void OnEachThread(std::function<void(int worker)> task);
-    // Where every thread has a core of its own, keeps the caller on the core it runs on and the
-    // pool's threads on the others until Release: on a virtual machine a thread woken for a new
-    // batch was often queued on the caller's core, and waited there for milliseconds while the
-    // other core idled. For the caller, around a computation; Release restores the caller's own
-    // cores and frees the pool's threads to run on any of them.
+    // Where every thread has a core of its own, keeps the pool's threads off the core the caller
+    // runs on until Release, and moves them off the caller's new core where the caller has moved
+    // by the time it opens a batch: on a virtual machine a thread woken for a new batch was often
+    // queued on the caller's core, and waited there for milliseconds while the other core idled.
+    // The caller itself stays free to move, as away from a core the host gives less time to. For
+    // the caller, around a computation.
     void HoldApart();
     void Release();
 
@@ -81,6 +82,7 @@ private:
     Slot* Highest();
     // How many of the slot's unclaimed points a pool thread claims at once.
     std::size_t Claim(const Slot& s) const;
+    void KeepOffCallersCore();
 
     std::vector<Slot> slots_;
     std::vector<std::thread> threads_;
@@ -96,8 +98,10 @@ private:
     // Whether every thread has a core of its own: a thread that waits for another may then spin
     // for a while before it sleeps.
     bool ownCores_ = false;
-    bool held_ = false;     // apart (HoldApart)
-    cpu_set_t callerCores_; // the caller's before HoldApart
+    cpu_set_t cores_; // that the pool's threads may run on
+    // Held apart (HoldApart), the threads are kept off the caller's core (-1: none yet).
+    bool held_ = false;
+    int callerCore_ = -1;
 };
 
 } // namespace vantrel

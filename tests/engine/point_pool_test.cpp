@@ -104,34 +104,49 @@ TEST(PointPool, RunsATaskOnEachOfItsThreadsBeforeItsPoints) {
     }
 }
 
-// Held apart, the caller keeps to its core and the pool's threads to the others; released, all
-// of them may run on every core the process may again.
-TEST(PointPool, HoldsTheCallerApartFromItsThreads) {
+// Held apart, the pool's threads keep off the caller's core, and follow it when it has moved by
+// the time it opens a batch; released, they may run on every core the process may again. The
+// caller is never confined.
+TEST(PointPool, HoldsItsThreadsOffTheCallersCore) {
     cpu_set_t process;
     ASSERT_EQ(sched_getaffinity(0, sizeof process, &process), 0);
-    const int cores = CPU_COUNT(&process);
-    if (cores < 2) GTEST_SKIP() << "one core";
+    std::vector<int> cores;
+    for (int core = 0; core < CPU_SETSIZE; ++core)
+        if (CPU_ISSET(core, &process)) cores.push_back(core);
+    if (cores.size() < 2) GTEST_SKIP() << "one core";
     PointPool pool(2, 1);
     const auto threadCores = [&pool] {
-        cpu_set_t cores;
-        pool.OnEachThread([&cores](int) { sched_getaffinity(0, sizeof cores, &cores); });
+        cpu_set_t set;
+        pool.OnEachThread([&set](int) { sched_getaffinity(0, sizeof set, &set); });
         pool.OnEachThread([](int) {}); // returns once the task before has run
-        return cores;
+        return set;
     };
-    for (int round = 0; round < 2; ++round) {
+    const auto moveCaller = [](int core) {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(core, &one);
+        sched_setaffinity(0, sizeof one, &one);
+    };
+    for (const int core : {cores[0], cores[1]}) {
+        moveCaller(core);
         pool.HoldApart();
-        cpu_set_t caller, threads;
-        sched_getaffinity(0, sizeof caller, &caller);
+        sched_setaffinity(0, sizeof process, &process);
+        cpu_set_t threads = threadCores();
+        EXPECT_EQ(CPU_COUNT(&threads), CPU_COUNT(&process) - 1);
+        EXPECT_FALSE(CPU_ISSET(core, &threads));
+
+        const int other = core == cores[0] ? cores[1] : cores[0];
+        moveCaller(other);
+        pool.Open(0, 0, 1, 1, [](std::size_t, int) {});
+        pool.Take(0, 0);
+        pool.Close(0);
+        sched_setaffinity(0, sizeof process, &process);
         threads = threadCores();
-        ASSERT_EQ(CPU_COUNT(&caller), 1);
-        EXPECT_EQ(CPU_COUNT(&threads), cores - 1);
-        cpu_set_t both;
-        CPU_AND(&both, &caller, &threads);
-        EXPECT_EQ(CPU_COUNT(&both), 0);
+        EXPECT_FALSE(CPU_ISSET(other, &threads)) << "not moved off the caller's new core";
+        EXPECT_TRUE(CPU_ISSET(core, &threads));
+
         pool.Release();
-        sched_getaffinity(0, sizeof caller, &caller);
         threads = threadCores();
-        EXPECT_TRUE(CPU_EQUAL(&caller, &process));
         EXPECT_TRUE(CPU_EQUAL(&threads, &process));
     }
 }
