@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <thread>
@@ -133,14 +134,22 @@ void Integrator::ComputeAhead() {
     ++computation_;
     lastLevel_ = d_.LastLevel;
     quiet_ = 0;
-    std::fill_n(batches_.begin(), d_.Order, Batch{});
+    std::fill(batches_.begin(), batches_.end(), Batch{});
+    for (std::size_t level = 0; level < at_.size(); ++level)
+        at_[level] = level;
+    aside_ = Dimension::MaxOrder;
+    outerInteg_ = outerDifference_ = std::numeric_limits<double>::quiet_NaN();
     const WorkingArrays before(d_);
     const int32_t ierrBefore = ierr_, levelBefore = d_.Level, funcsIerrBefore = d_.Funcs().ierr;
     const auto handler = engine_.ErrorHandler();
     engine_.SetErrorHandler({});
     SilentReporter silent;
     const auto end = [&] {
+        // What the pool's threads compute now is not wanted: the next refinement set aside
+        // where the integral is complete, else what follows the failure.
+        progress_.DropOthersWork(true);
         CloseBatches();
+        progress_.DropOthersWork(false);
         if (pool_) pool_->Release();
         engine_.SetErrorHandler(handler);
         parallel_ = false;
@@ -188,10 +197,10 @@ void Integrator::Fail(Reporter& reporter, int32_t number, const std::string& sou
 }
 
 void Integrator::CloseBatches() {
-    for (std::size_t level = 0; level < batches_.size(); ++level)
-        if (batches_[level].launched) {
-            pool_->Close(static_cast<int>(level));
-            batches_[level].launched = false;
+    for (Batch& batch : batches_)
+        if (batch.launched) {
+            pool_->Close(Slot(batch));
+            batch.launched = false;
         }
 }
 
@@ -206,7 +215,7 @@ void Integrator::StartWorkers() {
         pool_.reset();
         seats_ = std::vector<Seat>(static_cast<std::size_t>(threads_));
         started_ = 0;
-        pool_ = std::make_unique<PointPool>(threads_, Dimension::MaxOrder);
+        pool_ = std::make_unique<PointPool>(threads_, static_cast<int>(batches_.size()));
     }
     if (started_ == computation_) return;
     started_ = computation_;
@@ -255,7 +264,7 @@ void Integrator::PrepareWorker(std::size_t index, const WorkerStart& start) {
 
 void Integrator::Ahead(int level, std::span<const double> points) {
     const Clock::time_point now = CloseBatch(level);
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    Batch& batch = Current(level);
     batch.chained = false;
     batch.points.assign(points.begin(), points.end());
     OpenBatch(level, points.size(), now);
@@ -263,15 +272,18 @@ void Integrator::Ahead(int level, std::span<const double> points) {
 
 void Integrator::AheadRefinement(int level, double first, double step, std::size_t count) {
     const Clock::time_point now = CloseBatch(level);
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    if (level == d_.LastLevel) ExpectRefinement(level, count);
+    if (TakeAside(level, first, step, count)) return;
+    Batch& batch = Current(level);
     batch.chained = true;
+    batch.asked = count;
     batch.chain.Assign(first, step, count); // made where it goes to the threads or elsewhere
     batch.nextPoint = first;
     OpenBatch(level, count, now);
 }
 
 Integrator::Clock::time_point Integrator::CloseBatch(int level) {
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    Batch& batch = Current(level);
     // A batch computed here whole gives the mean cost of its points, which its first points
     // (those timed) may show far too low where points cost more the further they lie from the
     // level's lower limit (a level inside a simplex).
@@ -282,14 +294,14 @@ Integrator::Clock::time_point Integrator::CloseBatch(int level) {
             std::max(batch.pointCost, (now - batch.opened) / static_cast<int64_t>(batch.count));
     }
     batch.opened = {};
-    if (batch.launched) pool_->Close(level);
+    if (batch.launched) pool_->Close(Slot(batch));
     batch.launched = false;
     return now;
 }
 
 void Integrator::OpenBatch(int level, std::size_t count, Clock::time_point now) {
     if (level == d_.LastLevel) outerPass_.BeginAhead(d_, count);
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    Batch& batch = Current(level);
     batch.count = count;
     batch.next = 0;
     batch.timedHere = false;
@@ -323,7 +335,7 @@ void Integrator::OpenBatch(int level, std::size_t count, Clock::time_point now) 
         // The levels inside see no batch while this one is quiet: none of theirs is timed whole
         // across that time.
         for (int inner = 0; inner < level; ++inner)
-            batches_[static_cast<std::size_t>(inner)].opened = {};
+            Current(inner).opened = {};
         return;
     }
     batch.timedSize = count;
@@ -354,8 +366,12 @@ void AheadPoints::MakeRoom(std::size_t count) {
     writes.resize(count * size);
 }
 
+std::size_t Integrator::Grain(const Batch& batch) {
+    return static_cast<std::size_t>(ClaimWork / std::max(batch.pointCost, Clock::duration(1)));
+}
+
 void Integrator::ComputeElsewhere(int level) {
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    Batch& batch = Current(level);
     const std::size_t count = batch.points.size();
     batch.level = level;
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
@@ -403,7 +419,7 @@ void Integrator::ComputePoints(int level, std::span<const double> outer,
 
 void Integrator::Launch(int level, std::size_t first) {
     StartWorkers();
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    Batch& batch = Current(level);
     if (batch.chained) {
         batch.chain.Make();
         batch.count = batch.chain.Size(); // fewer where a point is not finite: the visits end there
@@ -412,21 +428,89 @@ void Integrator::Launch(int level, std::size_t first) {
     batch.level = level;
     batch.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
     batch.MakeRoom(count);
-    const Clock::duration cost = batch.pointCost;
-    const auto grain = static_cast<std::size_t>(ClaimWork / std::max(cost, Clock::duration(1)));
     batch.launch = ++launches_;
-    pool_->Open(level, first, count, grain, [this, level](std::size_t index, int worker) {
-        ComputePoint(level, index, worker);
-    });
+    pool_->Open(
+        Slot(batch), first, count, Grain(batch),
+        [this, &batch](std::size_t index, int worker) { ComputePoint(batch, index, worker); });
     batch.launched = true;
+    if (batch.chained && level == d_.LastLevel && refinesAgain_ && !ahead_) SetAsideNext(level);
+}
+
+// Where the refinement under way is likely to leave the integral unfinished: the grid is still
+// coarser than the least asked for, or the estimates' difference is expected to stay at least the
+// error allowed, each difference as much smaller than the one before as the last one was (a
+// sixteenth where that is not known yet).
+void Integrator::ExpectRefinement(int level, std::size_t count) {
+    const double difference = std::fabs(d_.Integ[level] - outerInteg_);
+    const double shrinks =
+        outerDifference_ > 0 ? std::min(1.0, difference / outerDifference_) : 1.0 / 16;
+    outerInteg_ = d_.Integ[level];
+    outerDifference_ = difference;
+    refinesAgain_ = 2 * (count + 1) < static_cast<std::size_t>(d_.MinSub[level]) ||
+                    !(difference * shrinks < d_.MaxError);
+}
+
+// The outermost level's batches are the pool's; the last point of each the calling thread
+// computes itself, and the pool's threads, done with theirs, have nothing to do but the small
+// batches of the levels inside it (the simplex's last outer points take milliseconds). They then
+// compute the next refinement's points instead, from its last ones, which the scheme visits
+// next unless this refinement completes the integral.
+void Integrator::SetAsideNext(int level) {
+    const Batch& batch = Current(level);
+    Batch& next = batches_[aside_];
+    if (next.launched) return;
+    const double step = batch.chain.Step() / 2; // the scheme's halving of H
+    next.chained = true;
+    next.asked = 2 * batch.asked + 1;
+    next.chain.Assign(step / 2 + d_.LLVal[level], step, next.asked);
+    next.chain.Make();
+    next.count = next.chain.Size();
+    next.level = level;
+    next.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
+    next.MakeRoom(next.count);
+    next.launch = ++launches_;
+    next.nextPoint = step / 2 + d_.LLVal[level];
+    next.next = 0;
+    next.timedHere = next.deferred = next.untimed = next.elsewhere = false;
+    next.opened = {};
+    next.aside = true;
+    pool_->Open(
+        Slot(next), 0, next.count, Grain(batch),
+        [this, &next](std::size_t index, int worker) { ComputePoint(next, index, worker); }, true);
+    next.launched = true;
+}
+
+// The refinement set aside becomes the level's batch where it is the one the scheme asks for.
+bool Integrator::TakeAside(int level, double first, double step, std::size_t count) {
+    Batch& next = batches_[aside_];
+    if (!next.launched || level != next.level) return false;
+    const auto same = [](double a, double b) {
+        return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+    };
+    if (count != next.asked || !same(step, next.chain.Step()) || !same(first, next.nextPoint)) {
+        pool_->Close(Slot(next));
+        next.launched = false;
+        return false;
+    }
+    const Batch& batch = Current(level);
+    next.pointCost = batch.pointCost;
+    next.untimedLeft = batch.untimedLeft;
+    next.timedSize = next.count;
+    std::atomic_ref(next.aside).store(false, std::memory_order_relaxed);
+    pool_->Adopt(Slot(next));
+    std::swap(at_[static_cast<std::size_t>(level)], aside_);
+    outerPass_.BeginAhead(d_, count);
+    quiet_ = 0;
+    if (refinesAgain_) SetAsideNext(level);
+    return true;
 }
 
 // A thread computes its claim from the back: where it has just computed the next point and that
 // point wrote every inner element, this point's writes need not be kept, as the scheme takes the
 // next point right after this one (a computation that ends between them is made again or was
 // cancelled). Most points of a large batch then write nothing to the batch's memory.
-void Integrator::ComputePoint(int level, std::size_t index, int worker) {
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+void Integrator::ComputePoint(Batch& batch, std::size_t index, int worker) {
+    const int level = batch.level;
     AheadValue& ahead = batch.values[index];
     if (!Holds(worker)) {
         ahead = {};
@@ -444,7 +528,9 @@ void Integrator::ComputePoint(int level, std::size_t index, int worker) {
     ahead.covered = covered && ahead.ok;
     w.lastFull = ahead.ok && PointWrites::Full(w.d, level) ? Worker::Point{batch.launch, index}
                                                            : Worker::Point{};
-    if (ahead.ok && level == lastLevel_) outerPass_.DoneAhead();
+    if (ahead.ok && level == lastLevel_ &&
+        !std::atomic_ref(batch.aside).load(std::memory_order_relaxed))
+        outerPass_.DoneAhead();
 }
 
 void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
@@ -468,7 +554,7 @@ void Integrator::ComputeOn(Worker& w, int level, std::span<const double> outer, 
 }
 
 bool Integrator::TakeComputed(int level, double x, double& value) {
-    Batch& batch = batches_[static_cast<std::size_t>(level)];
+    Batch& batch = Current(level);
     if (batch.next >= batch.count ||
         std::bit_cast<uint64_t>(batch.chained ? batch.nextPoint : batch.points[batch.next]) !=
             std::bit_cast<uint64_t>(x))
@@ -499,7 +585,7 @@ bool Integrator::TakeComputed(int level, double x, double& value) {
             if (batch.deferred) return false;
             Launch(level, index);
         }
-        batch.timedHere = pool_->Take(level, index);
+        batch.timedHere = pool_->Take(Slot(batch), index);
         if (batch.timedHere) return false;
     }
     const AheadValue& ahead = batch.values[index];

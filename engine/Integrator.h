@@ -8,7 +8,9 @@
 // gives the sequential result and leaves the same values behind. A level's batch of points goes
 // to the pool only once a point of the level has shown that the rest is worth it; the outermost
 // batches are the pool's first choice, and the calling thread takes part in the inner levels of
-// the points it computes itself. Such a computation runs without reports; should it fail, the
+// the points it computes itself. Where the outermost level's refinement under way seems unlikely
+// to complete the integral, the next one's points are set aside for the pool's threads for when
+// they have nothing else to do. Such a computation runs without reports; should it fail, the
 // state it started from is restored and the computation made again sequentially, with the
 // reports, ierr and the left-over values of the sequential failure. An AheadComputer given to
 // the integrator (the solver's ranks of an MPI job) chooses among the independent levels and
@@ -109,7 +111,7 @@ public:
     // Until some of a batch's points have gone to the pool (or elsewhere), the scheme may compute
     // them all here at once, without the visits that time them.
     bool Pending(int level) const {
-        const Batch& batch = batches_[static_cast<std::size_t>(level)];
+        const Batch& batch = Current(level);
         return batch.count > 0 && (batch.launched || batch.elsewhere);
     }
     // Called at every point of an outer level: what is not computed ahead returns at once.
@@ -129,6 +131,8 @@ private:
         // they are listed in points.
         PointChain chain;
         bool chained = false;
+        std::size_t asked = 0;            // the points the refinement asked for
+        bool aside = false;               // the outermost level's next refinement, likely to come
         std::size_t count = 0;            // the points; 0 where none is taken from the batch
         uint64_t launch = 0;              // the last launch to the pool, numbered by launches_
         alignas(64) std::size_t next = 0; // the next point the scheme visits
@@ -153,8 +157,17 @@ private:
     Clock::time_point CloseBatch(int level);
     void OpenBatch(int level, std::size_t count, Clock::time_point now);
     void Launch(int level, std::size_t first);
+    // Points of the batch that a thread claims at a time.
+    static std::size_t Grain(const Batch& batch);
+    // The outermost level's next refinement: set aside for the pool where it is likely to come,
+    // and taken as the level's batch where it has.
+    void SetAsideNext(int level);
+    bool TakeAside(int level, double first, double step, std::size_t count);
+    // Notes the outermost level's estimate before a refinement of count points ahead, and
+    // whether the next one is likely to follow it.
+    void ExpectRefinement(int level, std::size_t count);
     void ComputeElsewhere(int level);
-    void ComputePoint(int level, std::size_t index, int worker);
+    void ComputePoint(Batch& batch, std::size_t index, int worker);
     // The point's value on w, and what it wrote into writes unless that is nullptr.
     void ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
                    AheadValue& value, double* writes);
@@ -209,9 +222,20 @@ private:
         std::unique_ptr<Worker> worker;
     };
     std::vector<Seat> seats_;
-    // By level; kept with the room their points took from one computation to the next, so that
-    // a small problem's computation ahead allocates nothing (fresh memory costs a page fault).
-    std::array<Batch, Dimension::MaxOrder> batches_;
+    // Kept with the room their points took from one computation to the next, so that a small
+    // problem's computation ahead allocates nothing (fresh memory costs a page fault). Each is
+    // the pool's slot of the same number. Level L's batch is batches_[at_[L]]; the one left over
+    // is the outermost level's next refinement while it is set aside.
+    std::array<Batch, Dimension::MaxOrder + 1> batches_;
+    std::array<std::size_t, Dimension::MaxOrder> at_{};
+    std::size_t aside_ = 0;
+    Batch& Current(int level) { return batches_[at_[static_cast<std::size_t>(level)]]; }
+    const Batch& Current(int level) const { return batches_[at_[static_cast<std::size_t>(level)]]; }
+    int Slot(const Batch& batch) const { return static_cast<int>(&batch - batches_.data()); }
+    // The outermost level's estimate before the refinement under way, and how far it was from
+    // the one before it (not a number where unknown).
+    double outerInteg_ = 0, outerDifference_ = 0;
+    bool refinesAgain_ = false;
 };
 
 } // namespace vantrel

@@ -97,7 +97,8 @@ PointPool::~PointPool() {
         thread.join();
 }
 
-void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task) {
+void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task,
+                     bool aside) {
     Slot& s = slots_[static_cast<std::size_t>(slot)];
     if (s.capacity < count) {
         s.flags.reset();
@@ -114,6 +115,7 @@ void PointPool::Open(int slot, std::size_t first, std::size_t count, std::size_t
         s.back = count;
         s.callerEnd = first;
         s.grain = std::max<std::size_t>(1, grain);
+        s.aside = aside;
         s.open = true;
         if (held_) KeepOffCallersCore();
         opened_.fetch_add(1, std::memory_order_relaxed);
@@ -147,6 +149,11 @@ bool PointPool::Take(int slot, std::size_t index) {
     finished_.wait(lock, [&] { return s.Done(index).load(); });
     callerWaits_.store(false);
     return false;
+}
+
+void PointPool::Adopt(int slot) {
+    std::lock_guard lock(mutex_);
+    slots_[static_cast<std::size_t>(slot)].aside = false;
 }
 
 void PointPool::Close(int slot) {
@@ -200,6 +207,7 @@ void PointPool::OnEachThread(std::function<void(int worker)> task) {
 // a batch of the order-10 box's inner levels found the rest taken when it was done, and the
 // caller computed three of the four.
 std::size_t PointPool::Claim(const Slot& s) const {
+    if (s.aside) return s.grain;
     const std::size_t left = s.back - s.front, threads = static_cast<std::size_t>(Threads());
     if (left <= ClaimShare * threads) return std::max(s.grain, (left + threads - 1) / threads);
     return std::max(s.grain, left / (ClaimShare * threads));
@@ -208,9 +216,13 @@ std::size_t PointPool::Claim(const Slot& s) const {
 // A pool thread leaves the last unclaimed point of a batch to the caller, which computes it with
 // the help of the threads in its inner levels instead of waiting for it at the batch's end.
 PointPool::Slot* PointPool::Highest() {
+    Slot* aside = nullptr;
     for (auto s = slots_.rbegin(); s != slots_.rend(); ++s)
-        if (s->open && s->back - s->front >= 2) return &*s;
-    return nullptr;
+        if (s->open && s->back - s->front >= 2) {
+            if (!s->aside) return &*s;
+            if (!aside) aside = &*s;
+        }
+    return aside;
 }
 
 // Batches follow each other closely inside a computation: a thread out of work watches for the

@@ -35,8 +35,12 @@ public:
     // must not throw.
     using Task = std::function<void(std::size_t index, int worker)>;
     // Opens the slot's batch of the points first to count - 1; grain is how many points one
-    // thread claims at a time at least. The slot must be closed.
-    void Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task);
+    // thread claims at a time at least. The slot must be closed. A batch set aside is one the
+    // caller may come to later: its points are claimed a grain at a time, and only while no other
+    // open batch has points for the pool, until Adopt makes it a batch like the others.
+    void Open(int slot, std::size_t first, std::size_t count, std::size_t grain, Task task,
+              bool aside = false);
+    void Adopt(int slot);
     // For the caller, in order of index from first on: true when the caller computes the point
     // itself, false when a pool thread has computed it (waiting for it to finish).
     bool Take(int slot, std::size_t index);
@@ -63,6 +67,7 @@ private:
         std::size_t front = 0, back = 0; // the unclaimed points
         std::size_t callerEnd = 0;       // the caller's claim ends here
         std::size_t grain = 1;
+        bool aside = false;
         int running = 0; // claims being computed by pool threads
         Task task;
         // Each point's, read and written as atomics: an array of atomics would be written whole

@@ -54,8 +54,14 @@ public:
                 if (poll_(evaluations_())) cancelled_.store(true, std::memory_order_relaxed);
             }
         }
-        if (cancelled_.load(std::memory_order_relaxed)) throw ComputationCancelled{};
+        if (cancelled_.load(std::memory_order_relaxed) ||
+            (dropped_.load(std::memory_order_relaxed) && std::this_thread::get_id() != owner_))
+            throw ComputationCancelled{};
     }
+
+    // While set, the evaluations of every other thread than the computing one end as if
+    // cancelled: their work is no longer wanted.
+    void DropOthersWork(bool drop) { dropped_.store(drop, std::memory_order_relaxed); }
 
     // How many evaluations an evaluation context makes between two calls of Check.
     static constexpr uint64_t Batch = 64;
@@ -76,6 +82,7 @@ private:
     // computing thread writes at every poll and what follows the object. (Each thread counts its
     // evaluations apart: a count that all of them wrote would travel between their caches.)
     alignas(64) std::atomic<bool> cancelled_{false};
+    std::atomic<bool> dropped_{false};
     std::atomic<bool> serviced_{false};
 };
 

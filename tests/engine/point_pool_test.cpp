@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <latch>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -102,6 +104,51 @@ TEST(PointPool, RunsATaskOnEachOfItsThreadsBeforeItsPoints) {
         EXPECT_FALSE(threads.contains(std::this_thread::get_id()));
         EXPECT_EQ(confined, 0) << "a thread kept from cores the process may use";
     }
+}
+
+// A batch set aside is the pool's only once no other batch has points for it, and then a grain
+// at a time from its back; adopted, it is the caller's like any other, which takes what the
+// thread computed.
+TEST(PointPool, TurnsToABatchSetAsideLast) {
+    constexpr std::size_t Points = 8;
+    constexpr int Aside = 1, Other = 0; // the batch set aside in the higher slot
+    PointPool pool(2, 2);
+    std::mutex mutex;
+    std::vector<int> threadSlots; // of the points the pool's thread computed, in order
+    std::vector<std::atomic<int>> computed(2 * Points);
+    const auto task = [&](int slot) {
+        return [&, slot](std::size_t index, int worker) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            ++computed[static_cast<std::size_t>(slot) * Points + index];
+            std::lock_guard lock(mutex);
+            if (worker > 0) threadSlots.push_back(slot);
+        };
+    };
+    std::latch opened(1); // the thread looks for points once both batches are open
+    pool.OnEachThread([&](int) { opened.wait(); });
+    pool.Open(Aside, 0, Points, 1, task(Aside), true);
+    pool.Open(Other, 0, Points, 1, task(Other));
+    opened.count_down();
+    // The caller takes its points once the thread has computed one.
+    for (int wait = 0; wait < 10000; ++wait) {
+        {
+            std::lock_guard lock(mutex);
+            if (!threadSlots.empty()) break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    for (const int slot : {Other, Aside}) {
+        if (slot == Aside) pool.Adopt(Aside);
+        for (std::size_t index = 0; index < Points; ++index)
+            if (pool.Take(slot, index)) task(slot)(index, 0);
+        pool.Close(slot);
+    }
+    std::lock_guard lock(mutex);
+    ASSERT_FALSE(threadSlots.empty());
+    EXPECT_EQ(threadSlots.front(), Other);
+    EXPECT_TRUE(std::ranges::is_sorted(threadSlots)) << "back to the batch not set aside";
+    for (std::size_t i = 0; i < computed.size(); ++i)
+        EXPECT_EQ(computed[i], 1) << i;
 }
 
 // Held apart, the pool's threads keep off the caller's core, and follow it when it has moved by
