@@ -138,6 +138,7 @@ bool PointPool::Take(int slot, std::size_t index) {
         return true;
     }
     if (!s.Started(index).exchange(true)) return true; // claimed, but not started
+    if (HelpAside(lock, s, index)) return false;
     if (ownCores_) {
         lock.unlock();
         if (Watch(CallerWatchTime, true,
@@ -149,6 +150,24 @@ bool PointPool::Take(int slot, std::size_t index) {
     finished_.wait(lock, [&] { return s.Done(index).load(); });
     callerWaits_.store(false);
     return false;
+}
+
+// The point the caller waits for is under way on a pool thread, which at a batch's end may be
+// milliseconds: the caller computes the points of a batch set aside meanwhile, from its front,
+// which it comes to first once the batch is adopted. Whether the point is done; with the lock.
+bool PointPool::HelpAside(std::unique_lock<std::mutex>& lock, Slot& waited, std::size_t index) {
+    for (;;) {
+        if (waited.Done(index).load()) return true;
+        const auto aside =
+            std::ranges::find_if(slots_, [](const Slot& s) { return s.open && s.aside; });
+        if (aside == slots_.end() || aside->front == aside->back) return false;
+        const std::size_t point = aside->front++;
+        aside->Started(point).store(true);
+        lock.unlock();
+        aside->task(point, Threads());
+        aside->Done(point).store(true);
+        lock.lock();
+    }
 }
 
 void PointPool::Adopt(int slot) {

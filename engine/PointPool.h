@@ -42,7 +42,8 @@ public:
               bool aside = false);
     void Adopt(int slot);
     // For the caller, in order of index from first on: true when the caller computes the point
-    // itself, false when a pool thread has computed it (waiting for it to finish).
+    // itself, false when a pool thread has computed it (waiting for it to finish, and computing
+    // meanwhile points of a batch set aside with its task(index, Threads())).
     bool Take(int slot, std::size_t index);
     // Leaves the batch's unclaimed points to nobody and waits for those being computed.
     void Close(int slot);
@@ -88,6 +89,7 @@ private:
     // How many of the slot's unclaimed points a pool thread claims at once.
     std::size_t Claim(const Slot& s) const;
     void KeepOffCallersCore();
+    bool HelpAside(std::unique_lock<std::mutex>& lock, Slot& waited, std::size_t index);
 
     std::vector<Slot> slots_;
     std::vector<std::thread> threads_;

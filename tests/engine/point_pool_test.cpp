@@ -151,6 +151,43 @@ TEST(PointPool, TurnsToABatchSetAsideLast) {
         EXPECT_EQ(computed[i], 1) << i;
 }
 
+// The caller that waits for a point under way on a pool thread computes the points of a batch set
+// aside meanwhile, from its front, as the worker after the pool's threads.
+TEST(PointPool, TheCallerComputesABatchSetAsideWhileItWaits) {
+    constexpr std::size_t Points = 8;
+    PointPool pool(2, 2);
+    std::atomic<bool> started{false};
+    std::atomic<int> helped{0};
+    std::vector<std::atomic<int>> computed(Points);
+    std::vector<std::size_t> byCaller;
+    pool.Open(0, 0, 2, 1, [&](std::size_t, int) { // the thread's point, until the caller has helped
+        started = true;
+        for (int wait = 0; wait < 10000 && helped == 0; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    for (int wait = 0; wait < 10000 && !started; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto task = [&](std::size_t index, int worker) {
+        ++computed[index];
+        if (worker != 2) return;
+        byCaller.push_back(index);
+        ++helped;
+    };
+    pool.Open(1, 0, Points, 1, task, true);
+    EXPECT_TRUE(pool.Take(0, 0));
+    EXPECT_FALSE(pool.Take(0, 1));
+    pool.Close(0);
+    pool.Adopt(1);
+    for (std::size_t index = 0; index < Points; ++index)
+        if (pool.Take(1, index)) task(index, 0);
+    pool.Close(1);
+    ASSERT_FALSE(byCaller.empty());
+    for (std::size_t i = 0; i < byCaller.size(); ++i)
+        EXPECT_EQ(byCaller[i], i);
+    for (std::size_t i = 0; i < Points; ++i)
+        EXPECT_EQ(computed[i], 1) << i;
+}
+
 // Held apart, the pool's threads keep off the caller's core, and follow it when it has moved by
 // the time it opens a batch; released, they may run on every core the process may again. The
 // caller is never confined.
