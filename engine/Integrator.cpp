@@ -433,7 +433,7 @@ void Integrator::Launch(int level, std::size_t first) {
         Slot(batch), first, count, Grain(batch),
         [this, &batch](std::size_t index, int worker) { ComputePoint(batch, index, worker); });
     batch.launched = true;
-    if (batch.chained && level == d_.LastLevel && refinesAgain_ && !ahead_) SetAsideNext(level);
+    if (batch.chained && level == d_.LastLevel) SetAsideNext(level);
     if (level < d_.LastLevel) LaunchRest(level + 1);
 }
 
@@ -467,13 +467,15 @@ void Integrator::ExpectRefinement(int level, std::size_t count) {
 
 // The outermost level's batches are the pool's; the last point of each the calling thread
 // computes itself, and the pool's threads, done with theirs, have nothing to do but the small
-// batches of the levels inside it (the simplex's last outer points take milliseconds). They then
-// compute the next refinement's points instead, from its last ones, which the scheme visits
-// next unless this refinement completes the integral.
+// batches of the levels inside it (the simplex's last outer points take milliseconds). Where a
+// point takes as long as a batch worth the pool, they then compute the next refinement's points
+// instead, from its last ones, which the scheme visits next unless this refinement completes the
+// integral. (Where points are cheap, the room for the next refinement's values would be fresh
+// memory for little.)
 void Integrator::SetAsideNext(int level) {
     const Batch& batch = Current(level);
     Batch& next = batches_[aside_];
-    if (next.launched) return;
+    if (next.launched || !refinesAgain_ || ahead_ || batch.pointCost < minAheadWork_) return;
     const double step = batch.chain.Step() / 2; // the scheme's halving of H
     next.chained = true;
     next.asked = 2 * batch.asked + 1;
@@ -516,7 +518,7 @@ bool Integrator::TakeAside(int level, double first, double step, std::size_t cou
     std::swap(at_[static_cast<std::size_t>(level)], aside_);
     outerPass_.BeginAhead(d_, count);
     quiet_ = 0;
-    if (refinesAgain_) SetAsideNext(level);
+    SetAsideNext(level);
     return true;
 }
 
@@ -527,7 +529,7 @@ bool Integrator::TakeAside(int level, double first, double step, std::size_t cou
 void Integrator::ComputePoint(Batch& batch, std::size_t index, int worker) {
     const int level = batch.level;
     AheadValue& ahead = batch.values[index];
-    if (worker == threads_ && !Holds(worker)) { // the calling thread, while it waits
+    if (worker == static_cast<int>(seats_.size()) && !Holds(worker)) { // the caller, waiting
         try {
             PrepareCaller();
         } catch (...) {
