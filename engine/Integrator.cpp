@@ -434,21 +434,6 @@ void Integrator::Launch(int level, std::size_t first) {
         [this, &batch](std::size_t index, int worker) { ComputePoint(batch, index, worker); });
     batch.launched = true;
     if (batch.chained && level == d_.LastLevel) SetAsideNext(level);
-    if (level < d_.LastLevel) LaunchRest(level + 1);
-}
-
-// A level whose point under way holds a batch worth the pool is worth it itself: the rest of its
-// batch goes to the pool as well, where the pool's threads prefer it, while the calling thread
-// goes on through its point's small batches (the simplex's first outer points, each a few
-// milliseconds, were computed here while the pool's thread idled between their inner batches).
-void Integrator::LaunchRest(int level) {
-    Batch& batch = Current(level);
-    if (batch.launched || batch.elsewhere || batch.deferred || batch.untimed || !batch.timedHere ||
-        batch.next >= batch.count)
-        return;
-    if (batch.next <= TimedPoints + 1) // the point under way started at visited
-        batch.pointCost = std::max(batch.pointCost, Clock::now() - batch.visited);
-    Launch(level, batch.next);
 }
 
 // Where the refinement under way is likely to leave the integral unfinished: the grid is still

@@ -157,8 +157,6 @@ private:
     Clock::time_point CloseBatch(int level);
     void OpenBatch(int level, std::size_t count, Clock::time_point now);
     void Launch(int level, std::size_t first);
-    // The level's points still to come go to the pool, where one computed here is under way.
-    void LaunchRest(int level);
     // Points of the batch that a thread claims at a time.
     static std::size_t Grain(const Batch& batch);
     // The outermost level's next refinement: set aside for the pool where it is likely to come,
