@@ -464,14 +464,14 @@ void Integrator::SetAsideNext(int level) {
     const double step = batch.chain.Step() / 2; // the scheme's halving of H
     next.chained = true;
     next.asked = 2 * batch.asked + 1;
-    next.chain.Assign(step / 2 + d_.LLVal[level], step, next.asked);
+    next.nextPoint = step / 2 + d_.LLVal[level];
+    next.chain.Assign(next.nextPoint, step, next.asked);
     next.chain.Make();
     next.count = next.chain.Size();
     next.level = level;
     next.outer.assign(d_.VarVal.begin() + level + 1, d_.VarVal.end());
     next.MakeRoom(next.count);
     next.launch = ++launches_;
-    next.nextPoint = step / 2 + d_.LLVal[level];
     next.next = 0;
     next.timedHere = next.deferred = next.untimed = next.elsewhere = false;
     next.opened = {};

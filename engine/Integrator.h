@@ -131,8 +131,8 @@ private:
         // they are listed in points.
         PointChain chain;
         bool chained = false;
-        std::size_t asked = 0;            // the points the refinement asked for
-        bool aside = false;               // the outermost level's next refinement, likely to come
+        std::size_t asked = 0; // the points the refinement asked for
+        bool aside = false; // the outermost level's next refinement, set aside (read as an atomic)
         std::size_t count = 0;            // the points; 0 where none is taken from the batch
         uint64_t launch = 0;              // the last launch to the pool, numbered by launches_
         alignas(64) std::size_t next = 0; // the next point the scheme visits
