@@ -126,9 +126,11 @@ double ScriptEngine::EvaluateNumber(int32_t expression) {
                 if (machine(names_.globals.data(), names_.storages.data(), &result)) return result;
         }
         if (runs.runs < compileAfterRuns_) {
-            // Code from an earlier computation is looked for well before it would be compiled.
+            // Code from an earlier computation is looked for well before it would be compiled,
+            // once the evaluator has run a tenth of a millisecond or more: a look that finds
+            // nothing costs some tens of microseconds, and one that finds the code a tenth.
             const bool compile = ++runs.runs == compileAfterRuns_;
-            if ((compile || runs.runs == compileAfterRuns_ / 5) && WorthCompiling(program))
+            if ((compile || runs.runs == compileAfterRuns_ / 20) && WorthCompiling(program))
                 runs.code = compiler_->Request(program, runs.batch, compile);
         }
         const bool seen = runs.numbersSeenAt == statementsRun_;
