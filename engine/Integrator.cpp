@@ -132,6 +132,7 @@ void Integrator::Compute() {
 
 void Integrator::ComputeAhead() {
     ++computation_;
+    began_ = Clock::now();
     lastLevel_ = d_.LastLevel;
     quiet_ = 0;
     std::fill(batches_.begin(), batches_.end(), Batch{});
@@ -340,8 +341,21 @@ void Integrator::OpenBatch(int level, std::size_t count, Clock::time_point now) 
     }
     batch.timedSize = count;
     batch.opened = now != Clock::time_point{} ? now : Clock::now();
-    if (cost > Clock::duration::zero() && work >= LaunchWork() && !CompileTakesACore())
+    if (cost == Clock::duration::zero() || CompileTakesACore()) return;
+    if (work >= LaunchWork())
         Launch(level, 0);
+    else if (StartsPoolAhead(level, work, batch.opened))
+        StartWorkers();
+}
+
+// The pool's threads take some tenths of a millisecond to start and prepare their workers. Where
+// the outermost level's next refinement is expected and is worth them, they start a refinement
+// ahead of it, so that they are ready when it comes; only once the computation has run as long as
+// such a batch promises, so that a problem of a few tenths of a millisecond does not pay for
+// threads it ends without.
+bool Integrator::StartsPoolAhead(int level, Clock::duration work, Clock::time_point now) const {
+    return level == d_.LastLevel && refinesAgain_ && !ahead_ && 2 * work >= LaunchWork() &&
+           now - began_ >= LaunchWork();
 }
 
 Integrator::Clock::duration Integrator::LaunchWork() const {

@@ -175,6 +175,7 @@ private:
     bool CompileTakesACore() const;
     // The least work of a batch that goes to the pool.
     Clock::duration LaunchWork() const;
+    bool StartsPoolAhead(int level, Clock::duration work, Clock::time_point now) const;
     void CloseBatches();
     void StartWorkers();
     // StartWorkers, and the caller of ComputePoints prepared as the pool's threads are.
@@ -236,6 +237,7 @@ private:
     // the one before it (not a number where unknown).
     double outerInteg_ = 0, outerDifference_ = 0;
     bool refinesAgain_ = false;
+    Clock::time_point began_; // the computation with the threads
 };
 
 } // namespace vantrel
