@@ -54,6 +54,9 @@ public:
     bool Independent(int level) const { return level < independentLevels_; }
     bool MidpointReusable(int level) const { return Independent(level); }
 
+    // Whether the integrand runs as machine code (else on the evaluator, some ten times slower).
+    bool IntegrandCompiled() const { return engine_.MachineCodeReady(equation_); }
+
     // Read on any thread.
     uint64_t Evaluations() const { return evaluations_.load(std::memory_order_relaxed); }
 

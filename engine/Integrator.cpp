@@ -133,6 +133,7 @@ void Integrator::Compute() {
 void Integrator::ComputeAhead() {
     ++computation_;
     began_ = Clock::now();
+    integrandCompiled_ = main_.IntegrandCompiled();
     lastLevel_ = d_.LastLevel;
     quiet_ = 0;
     std::fill(batches_.begin(), batches_.end(), Batch{});
@@ -322,6 +323,7 @@ void Integrator::OpenBatch(int level, std::size_t count, Clock::time_point now) 
         batch.count = 0;
         return;
     }
+    ForgetEvaluatorCosts();
     const Clock::duration cost = batch.pointCost;
     const auto work = cost * static_cast<int64_t>(count);
     batch.untimed = false;
@@ -356,6 +358,19 @@ void Integrator::OpenBatch(int level, std::size_t count, Clock::time_point now) 
 bool Integrator::StartsPoolAhead(int level, Clock::duration work, Clock::time_point now) const {
     return level == d_.LastLevel && refinesAgain_ && !ahead_ && 2 * work >= LaunchWork() &&
            now - began_ >= LaunchWork();
+}
+
+// The costs measured while the integrand ran on the evaluator, or that take in the load of its
+// machine code (a tenth of a millisecond), are those of another program: kept, they sent batches
+// of a problem of half a millisecond to a pool that was ready only as it ended.
+void Integrator::ForgetEvaluatorCosts() {
+    if (integrandCompiled_ || !main_.IntegrandCompiled()) return;
+    integrandCompiled_ = true;
+    for (Batch& batch : batches_) {
+        batch.pointCost = {};
+        batch.opened = {};
+        batch.timedHere = false;
+    }
 }
 
 Integrator::Clock::duration Integrator::LaunchWork() const {
@@ -591,6 +606,7 @@ bool Integrator::TakeComputed(int level, double x, double& value) {
             // or half the last batch's where that is more, so that a level whose points cost more
             // the further they lie from its first ones keeps to the pool, while a point that was
             // slowed by the rest of the machine soon counts no more.
+            ForgetEvaluatorCosts();
             const Clock::time_point now = Clock::now();
             if (index > 0 && batch.timedHere) {
                 const Clock::duration cost = now - batch.visited;

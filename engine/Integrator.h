@@ -176,6 +176,7 @@ private:
     // The least work of a batch that goes to the pool.
     Clock::duration LaunchWork() const;
     bool StartsPoolAhead(int level, Clock::duration work, Clock::time_point now) const;
+    void ForgetEvaluatorCosts();
     void CloseBatches();
     void StartWorkers();
     // StartWorkers, and the caller of ComputePoints prepared as the pool's threads are.
@@ -237,7 +238,8 @@ private:
     // the one before it (not a number where unknown).
     double outerInteg_ = 0, outerDifference_ = 0;
     bool refinesAgain_ = false;
-    Clock::time_point began_; // the computation with the threads
+    Clock::time_point began_;        // the computation with the threads
+    bool integrandCompiled_ = false; // since the costs were last forgotten
 };
 
 } // namespace vantrel
