@@ -10,6 +10,7 @@
 # and the kink, beside them in the same rounds, the speedups of the lean floor of two threads
 # (lean_threads.cpp, the same bits): in a new process as the solver's ("lean"), and in its second
 # computation, its thread started and its memory written before ("warm").
+# Then the same problems at larger errors, the medians of their times and speedups.
 # Usage: bench/engine/solver_threads.sh [BUILD_DIR [RUNS]]
 build=${1:-build}
 runs=${2:-9}
@@ -62,6 +63,13 @@ cores() { # file copies: one process alone, then two at once, each solving the f
     echo "$alone $both $(cat "$dir/other")"
 }
 
+median='
+    function median(a, n,    i, j, x) {
+        for (i = 2; i <= n; i++)
+            for (j = i; j > 1 && a[j - 1] > a[j]; j--) { x = a[j]; a[j] = a[j - 1]; a[j - 1] = x }
+        return a[int((n + 1) / 2)]
+    }'
+
 echo "| Problem | 1 thread | 2 threads | speedup | 2 cores | share | values | lean | lean warm |"
 echo "|---|---|---|---|---|---|---|---|---|"
 for name in disk simplex box kink oscillatory; do
@@ -70,12 +78,7 @@ for name in disk simplex box kink oscillatory; do
     copies=$(awk -v t="$first" 'BEGIN { n = int(0.1 / t) + 3; print (n > 400 ? 400 : n) }')
     for i in $(seq "$runs"); do
         echo "$(run 1 "$file") $(run 2 "$file") $(cores "$file" "$copies") $(lean "$name")"
-    done | awk -v p="$name" '
-        function median(a, n,    i, j, x) {
-            for (i = 2; i <= n; i++)
-                for (j = i; j > 1 && a[j - 1] > a[j]; j--) { x = a[j]; a[j] = a[j - 1]; a[j - 1] = x }
-            return a[int((n + 1) / 2)]
-        }
+    done | awk -v p="$name" "$median"'
         {
             n++; one[n] = $1; two[n] = $3; speedup[n] = $1 / $3
             cores[n] = $5 / $6 + $5 / $7; share[n] = speedup[n] / cores[n]
@@ -88,5 +91,26 @@ for name in disk simplex box kink oscillatory; do
                 median(share, n), differ ? "DIFFERENT" : "same",
                 1 in lean ? sprintf("%.2f", median(lean, n)) : "-",
                 1 in warm ? sprintf("%.2f", median(warm, n)) : "-"
+        }'
+done
+
+# The same problems at larger errors, from a tenth of a millisecond to some tens: whether the
+# threads pay there too, or at least cost nothing. Their integrands' code is in the cache from the
+# runs above.
+echo
+echo "| Smaller problem | error | 1 thread | 2 threads | speedup | values |"
+echo "|---|---|---|---|---|---|"
+for case in "kink 1E-3" "kink 1E-4" "kink 1E-5" "disk 1E-4" "disk 1E-5" "disk 1E-6" \
+    "oscillatory 1E-8" "oscillatory 1E-10"; do
+    set -- $case
+    file="$dir/$1-$2.vtl"
+    sed "2s/^\([0-9]*\),[^,]*,/\1,$2,/" "$dir/$1.vtl" >"$file"
+    for i in $(seq "$runs"); do
+        echo "$(run 1 "$file") $(run 2 "$file")"
+    done | awk -v p="$1" -v e="$2" "$median"'
+        { n++; one[n] = $1; two[n] = $3; speedup[n] = $1 / $3; if ($2 != $4) differ = 1 }
+        END {
+            printf "| %s | %s | %.5f s | %.5f s | %.2f | %s |\n", p, e, median(one, n),
+                median(two, n), median(speedup, n), differ ? "DIFFERENT" : "same"
         }'
 done
