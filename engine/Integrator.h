@@ -239,7 +239,7 @@ private:
     double outerInteg_ = 0, outerDifference_ = 0;
     bool refinesAgain_ = false;
     Clock::time_point began_;        // the computation with the threads
-    bool integrandCompiled_ = false; // since the costs were last forgotten
+    bool integrandCompiled_ = false; // the costs measured since are the machine code's
 };
 
 } // namespace vantrel
