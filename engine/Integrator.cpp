@@ -362,13 +362,15 @@ bool Integrator::StartsPoolAhead(int level, Clock::duration work, Clock::time_po
 
 // The costs measured while the integrand ran on the evaluator, or that take in the load of its
 // machine code (a tenth of a millisecond), are those of another program: kept, they sent batches
-// of a problem of half a millisecond to a pool that was ready only as it ended.
+// of a problem of half a millisecond to a pool that was ready only as it ended. A batch timed whole
+// is timed from now on (the simplex's first outer batch, whose first points are its cheapest).
 void Integrator::ForgetEvaluatorCosts() {
     if (integrandCompiled_ || !main_.IntegrandCompiled()) return;
     integrandCompiled_ = true;
+    const Clock::time_point now = Clock::now();
     for (Batch& batch : batches_) {
         batch.pointCost = {};
-        batch.opened = {};
+        if (batch.opened != Clock::time_point{}) batch.opened = now;
         batch.timedHere = false;
     }
 }
