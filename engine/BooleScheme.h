@@ -125,8 +125,8 @@ private:
         double& H = d_.H[L];
         Stored(H, (B - A) / 2); // NSub(L) is 2: a halving, which the compiler makes a product
         if (H == 0) return false;
-        if (WantsAhead(L)) { // all but the last of the points that the two estimates visit
-            const double points[] = {A, B, H + A, H / 2 + A};
+        if (WantsAhead(L)) { // the points that the two estimates visit, the midpoint once
+            const double points[] = {A, B, H + A, H / 2 + A, 3 * (H / 2) + A};
             Ahead(L, points);
         }
         const double half = H, midpoint = H + A, quarter = H / 2;
@@ -288,8 +288,8 @@ private:
         Checked(partial);
         const int32_t n = d_.NSub[L];
         const double h = H, first = h / 2 + d_.LLVal[L];
-        if (WantsAhead(L)) // all but the last of the refinement's points
-            AheadRefinement(L, first, h, static_cast<std::size_t>(n - 1));
+        if (WantsAhead(L)) // the refinement's points
+            AheadRefinement(L, first, h, static_cast<std::size_t>(n));
         Midpoints(L, first, n);
         // F(L, x) writes nothing of level L but VarVal(L) = x (the inner levels and what is
         // computed ahead write theirs only): the point and the sum are kept at hand as well.

@@ -164,6 +164,11 @@ void Integrator::ComputeAhead() {
         throw;
     }
     end();
+    // In order, each visit of a point is followed by an assignment of the variables to the
+    // engine (an evaluation's, or the inner limits'), so that the engine ends holding the values
+    // the variables end with; where the last points were taken from the threads, the engine is
+    // assigned them here.
+    if (outcome == Outcome::Done) main_.SetVars();
     if (outcome != Outcome::Failed) return;
     before.Restore(d_);
     ierr_ = ierrBefore;
@@ -477,12 +482,12 @@ void Integrator::ExpectRefinement(int level, std::size_t count) {
         outerDifference_ > 0 ? std::min(1.0, difference / outerDifference_) : 1.0 / 16;
     outerInteg_ = d_.Integ[level];
     outerDifference_ = difference;
-    refinesAgain_ = 2 * (count + 1) < static_cast<std::size_t>(d_.MinSub[level]) ||
+    refinesAgain_ = 2 * count < static_cast<std::size_t>(d_.MinSub[level]) ||
                     !(difference * shrinks < d_.MaxError);
 }
 
-// The outermost level's batches are the pool's; the last point of each the calling thread
-// computes itself, and the pool's threads, done with theirs, have nothing to do but the small
+// The outermost level's batches are the pool's; while the calling thread computes the last point
+// of one that is left, the pool's threads, done with theirs, have nothing to do but the small
 // batches of the levels inside it (the simplex's last outer points take milliseconds). Where a
 // point takes as long as a batch worth the pool, they then compute the next refinement's points
 // instead, from its last ones, which the scheme visits next unless this refinement completes the
@@ -494,7 +499,7 @@ void Integrator::SetAsideNext(int level) {
     if (next.launched || !refinesAgain_ || ahead_ || batch.pointCost < minAheadWork_) return;
     const double step = batch.chain.Step() / 2; // the scheme's halving of H
     next.chained = true;
-    next.asked = 2 * batch.asked + 1;
+    next.asked = 2 * batch.asked;
     next.nextPoint = step / 2 + d_.LLVal[level];
     next.chain.Assign(next.nextPoint, step, next.asked);
     next.chain.Make();

@@ -43,7 +43,7 @@ void OuterPass::Visit(const Dimension& d, double x) {
 
 void OuterPass::BeginAhead(const Dimension& d, std::size_t points) {
     refining_ = d.NSub[d.LastLevel] != 2;
-    Begin(Grid(d), static_cast<int32_t>(points) + 1);
+    Begin(Grid(d), static_cast<int32_t>(points));
 }
 
 PassProgress OuterPass::Current() const {

@@ -23,8 +23,7 @@ public:
     void Reset();
     // The scheme visits the outermost level's point x, in its order, before knowing its value.
     void Visit(const Dimension& d, double x);
-    // All but the last of the coming pass's points are computed ahead; DoneAhead counts each,
-    // from any thread.
+    // The coming pass's points are computed ahead; DoneAhead counts each, from any thread.
     void BeginAhead(const Dimension& d, std::size_t points);
     void DoneAhead() { doneAhead_.fetch_add(1, std::memory_order_relaxed); }
 
