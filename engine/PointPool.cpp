@@ -233,11 +233,12 @@ std::size_t PointPool::Claim(const Slot& s) const {
 }
 
 // A pool thread leaves the last unclaimed point of a batch to the caller, which computes it with
-// the help of the threads in its inner levels instead of waiting for it at the batch's end.
+// the help of the threads in its inner levels instead of waiting for it at the batch's end; not so
+// a batch set aside, whose first point the caller comes to only once it has done other work.
 PointPool::Slot* PointPool::Highest() {
     Slot* aside = nullptr;
     for (auto s = slots_.rbegin(); s != slots_.rend(); ++s)
-        if (s->open && s->back - s->front >= 2) {
+        if (s->open && s->back - s->front > (s->aside ? 0u : 1u)) {
             if (!s->aside) return &*s;
             if (!aside) aside = &*s;
         }
@@ -282,7 +283,7 @@ void PointPool::Work(int worker) {
         }
         watched = false;
         const std::size_t end = s->back;
-        const std::size_t begin = end - std::min(Claim(*s), end - s->front - 1);
+        const std::size_t begin = end - std::min(Claim(*s), end - s->front - (s->aside ? 0 : 1));
         s->back = begin;
         ++s->running;
         const Task& task = s->task;

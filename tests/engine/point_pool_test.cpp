@@ -151,6 +151,23 @@ TEST(PointPool, TurnsToABatchSetAsideLast) {
         EXPECT_EQ(computed[i], 1) << i;
 }
 
+// A batch set aside is the pool's to the last point: the caller, busy elsewhere, comes to its first
+// point only once it is adopted.
+TEST(PointPool, ComputesEveryPointOfABatchSetAside) {
+    constexpr std::size_t Points = 4;
+    PointPool pool(2, 1);
+    std::atomic<std::size_t> computed{0};
+    pool.Open(
+        0, 0, Points, 1, [&](std::size_t, int) { ++computed; }, true);
+    for (int wait = 0; wait < 10000 && computed < Points; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    pool.Adopt(0);
+    for (std::size_t index = 0; index < Points; ++index)
+        EXPECT_FALSE(pool.Take(0, index)) << index;
+    pool.Close(0);
+    EXPECT_EQ(computed, Points);
+}
+
 // The caller that waits for a point under way on a pool thread computes the points of a batch set
 // aside meanwhile, from its front, as the worker after the pool's threads.
 TEST(PointPool, TheCallerComputesABatchSetAsideWhileItWaits) {
