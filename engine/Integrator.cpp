@@ -48,6 +48,9 @@ constexpr std::size_t PreparedPoints = 4096;
 // has not touched it.
 constexpr int32_t UntouchedIerr = std::numeric_limits<int32_t>::min();
 
+// The pool's slots: one for each level's batch, and one for the outermost level's next refinement.
+constexpr int Slots = Dimension::MaxOrder + 1;
+
 // The C library reads the count from a file each time: once is enough, as it is asked for at
 // every batch.
 int Cores() {
@@ -95,9 +98,21 @@ Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter
     : d_(dim), engine_(engine), reporter_(reporter), ierr_(ierr),
       main_(dim, engine, dim.Funcs(), progress_), threads_(Cores()), minAheadWork_(MinAheadWork) {}
 
-// The pool first: its threads may still be preparing their workers.
 Integrator::~Integrator() {
-    pool_.reset();
+    KeepPool();
+}
+
+void Integrator::KeepPool() {
+    if (!pool_) return;
+    pool_->FinishEachThread();
+    PointPool::Keep(std::move(pool_));
+}
+
+void Integrator::StartThreads(int threads) {
+    threads = threads > 0 ? threads : Cores();
+    if (threads == 1) return;
+    std::unique_ptr<PointPool> pool = PointPool::TakeKept(threads, Slots);
+    PointPool::Keep(pool ? std::move(pool) : std::make_unique<PointPool>(threads, Slots));
 }
 
 void Integrator::SetThreads(int threads) {
@@ -219,10 +234,11 @@ void Integrator::CloseBatches() {
 // worker could not be prepared computes no point: the calling thread computes them.
 void Integrator::StartWorkers() {
     if (!pool_ || pool_->Threads() != threads_) {
-        pool_.reset();
+        KeepPool();
         seats_ = std::vector<Seat>(static_cast<std::size_t>(threads_));
         started_ = 0;
-        pool_ = std::make_unique<PointPool>(threads_, static_cast<int>(batches_.size()));
+        pool_ = PointPool::TakeKept(threads_, Slots);
+        if (!pool_) pool_ = std::make_unique<PointPool>(threads_, Slots);
     }
     if (started_ == computation_) return;
     started_ = computation_;

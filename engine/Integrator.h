@@ -47,6 +47,10 @@ public:
     // Threads for the computation, the caller included; 1 computes sequentially. The default is
     // the machine's cores.
     void SetThreads(int threads);
+    // Starts threads (0: the machine's cores) for the computations of this process to find
+    // started: for a program that is about to compute, from when it starts. An integrator keeps
+    // the threads it computed with for the next one, too.
+    static void StartThreads(int threads);
     // A level's remaining points go to the pool once a point of the level shows that they take
     // at least this long on one thread (the default pays for waking the threads).
     void SetMinAheadWork(std::chrono::nanoseconds work);
@@ -216,6 +220,8 @@ private:
     alignas(64) uint64_t computation_ = 1; // numbers the computations with the threads
     int lastLevel_ = 0;                    // of this computation
     std::unique_ptr<PointPool> pool_;
+    // Gives the pool back to those kept for the process, once this integrator's workers are made.
+    void KeepPool();
     // The pool's threads 1, 2, ..., then the caller of ComputePoints, each on a cache line of its
     // own: its worker, made and prepared on its own thread, which then marks in held the
     // computation it holds (0 before it is made).

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <pthread.h>
 #include <sched.h>
 #include <utility>
@@ -210,6 +211,46 @@ void PointPool::KeepOffCallersCore() {
     callerCore_ = here;
     for (std::thread& thread : threads_)
         pthread_setaffinity_np(thread.native_handle(), sizeof others, &others);
+}
+
+namespace {
+
+struct KeptPools {
+    std::mutex mutex;
+    std::map<int, std::unique_ptr<PointPool>> byThreads;
+};
+// Never destroyed: a user may give its pool back as the process ends.
+KeptPools& Kept() {
+    static KeptPools* kept = new KeptPools;
+    return *kept;
+}
+
+} // namespace
+
+std::unique_ptr<PointPool> PointPool::TakeKept(int threads, int slots) {
+    KeptPools& kept = Kept();
+    std::lock_guard lock(kept.mutex);
+    const auto pool = kept.byThreads.find(threads);
+    if (pool == kept.byThreads.end() || !pool->second ||
+        pool->second->slots_.size() < static_cast<std::size_t>(slots))
+        return nullptr;
+    return std::move(pool->second);
+}
+
+void PointPool::Keep(std::unique_ptr<PointPool> pool) {
+    KeptPools& kept = Kept();
+    {
+        std::lock_guard lock(kept.mutex);
+        std::unique_ptr<PointPool>& place = kept.byThreads[pool->Threads()];
+        if (!place) place = std::move(pool);
+    }
+    // pool, where one is kept already, ends here, outside the lock
+}
+
+void PointPool::FinishEachThread() {
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [&] { return eachLeft_ == 0; });
+    eachTask_ = nullptr;
 }
 
 void PointPool::OnEachThread(std::function<void(int worker)> task) {

@@ -31,6 +31,14 @@ public:
 
     int Threads() const { return static_cast<int>(threads_.size()) + 1; }
 
+    // Pools kept for the process between their users, one of each number of threads: starting
+    // the threads costs the thread that starts them a tenth of a millisecond or more on a virtual
+    // machine, waking them some tens of microseconds. TakeKept gives the kept pool of threads
+    // with at least slots (nothing where there is none); Keep keeps a pool whose batches are all
+    // closed, unless one of its number of threads is kept already.
+    static std::unique_ptr<PointPool> TakeKept(int threads, int slots);
+    static void Keep(std::unique_ptr<PointPool> pool);
+
     // task(index, worker) computes a point on the pool's thread worker (1 to Threads() - 1); it
     // must not throw.
     using Task = std::function<void(std::size_t index, int worker)>;
@@ -53,6 +61,8 @@ public:
     // once, after the task before has run everywhere; the task must not throw. A pool that is
     // being destroyed leaves the task undone on the threads that have not begun it.
     void OnEachThread(std::function<void(int worker)> task);
+    // Waits until the last task has run on each thread (or been left undone).
+    void FinishEachThread();
     // Where every thread has a core of its own, keeps the pool's threads off the core the caller
     // runs on until Release, and moves them off the caller's new core where the caller has moved
     // by the time it opens a batch: on a virtual machine a thread woken for a new batch was often

@@ -252,5 +252,20 @@ TEST(PointPool, HoldsItsThreadsOffTheCallersCore) {
     }
 }
 
+// A pool kept for the process goes to one user at a time, with enough slots; a second pool of the
+// same threads is not kept. (Four threads: the integrators of other tests keep pools of theirs.)
+TEST(PointPool, KeptForOneUserAtATime) {
+    auto pool = std::make_unique<PointPool>(4, 2);
+    const PointPool* kept = pool.get();
+    PointPool::Keep(std::move(pool));
+    EXPECT_EQ(PointPool::TakeKept(4, 3), nullptr) << "too few slots";
+    std::unique_ptr<PointPool> taken = PointPool::TakeKept(4, 2);
+    EXPECT_EQ(taken.get(), kept);
+    EXPECT_EQ(PointPool::TakeKept(4, 1), nullptr) << "taken";
+    PointPool::Keep(std::move(taken));
+    PointPool::Keep(std::make_unique<PointPool>(4, 2));
+    EXPECT_EQ(PointPool::TakeKept(4, 2).get(), kept);
+}
+
 } // namespace
 } // namespace vantrel
