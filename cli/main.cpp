@@ -4,6 +4,7 @@
 #include "cli/Settings.h"
 #include "cli/Solver.h"
 #include "cli/mpi/MpiJob.h"
+#include "engine/Integrator.h"
 #include "engine/NumberText.h"
 #include "io/ProblemFile.h"
 
@@ -167,6 +168,7 @@ int Run(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : UsageError;
     }
     if (options.mpi) return SolveOnRanks(options);
+    vantrel::Integrator::StartThreads(options.threads);
     int status = Computed;
     for (const std::string& path : options.files)
         status = std::max(status, SolveFile(path, options, {}));

@@ -1,5 +1,6 @@
 #include "startup/SubMain.h"
 
+#include "engine/Integrator.h"
 #include "ui/frmAbout.h"
 
 #include <QDeadlineTimer>
@@ -33,6 +34,7 @@ void WaitOnSplash(Clock& clock) {
 
 std::unique_ptr<frmVantrel> Main(Dimension& dim, DecimalPoint& guard, Clock& clock) {
     if (!guard.CheckDecimalPoint()) return nullptr;
+    Integrator::StartThreads(0); // while the splash shows: the first computation finds them
 
     auto* splash = new frmAbout;
     splash->show();
