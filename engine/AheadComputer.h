@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <new>
 #include <utility>
@@ -16,6 +17,11 @@
 namespace vantrel {
 
 class Integrator;
+struct Dimension;
+
+// The added functions' error record before a point computed ahead: a point that leaves it so has
+// not touched it.
+inline constexpr int32_t UntouchedIerr = std::numeric_limits<int32_t>::min();
 
 // The value of a level at one point, computed ahead. AheadValue{} is a failed point; a plain
 // AheadValue is not initialized, as the room for a batch's values is not. Sixteen bytes: a large
@@ -37,6 +43,10 @@ struct AheadValue {
     static constexpr bool Records(int32_t number) {
         return number >= -(1 << 29) && number < (1 << 29);
     }
+    // The point's value, taken into the state d as its computation there would have left it:
+    // its writes applied (unless covered), the error it recorded set in ierr, and the added
+    // functions' error record as it left it.
+    double TakeInto(Dimension& d, int level, const double* writes, int32_t& ierr) const;
 };
 static_assert(sizeof(AheadValue) == 16);
 

@@ -29,7 +29,14 @@
 //   bool TakeAhead(int L, double x, double& value);         a value computed ahead, if any
 //   bool Pending(int L);        whether points of the level's last batch are being computed ahead
 // The scheme still visits every point in its order; a value taken from ahead is the one its
-// evaluation would give, and an evaluation that failed ahead is made again in order. A policy
+// evaluation would give, and an evaluation that failed ahead is made again in order. Such a
+// policy may also offer
+//   std::size_t TakeAheadRun(int L, double x, double step, std::span<double> values);
+// TakeAhead at x and at each step on from it, rounded, as far as values computed ahead follow
+// one another, at most values.size(): their number, the values filled. The scheme sums them at
+// once, and where the sum overflows, ends the computation at the run's end instead of at the
+// point where it overflowed: for a policy that then makes the computation again without values
+// computed ahead. A policy
 // that can evaluate several of level 0's points at once offers
 //   std::size_t EvalFMany(std::span<const double> xs, double* values, bool varsSet, double step);
 //   void UnvisitF(std::size_t count);
@@ -301,6 +308,10 @@ private:
                 i += static_cast<int32_t>(visited);
                 continue;
             }
+            if (const std::size_t taken = VisitAheadRun(L, x, sum, n - i)) {
+                i += static_cast<int32_t>(taken);
+                continue;
+            }
             x = Stored(d_.VarVal[L], h + x);
             sum = Stored(d_.Sum32[L], F(L, x) + sum);
             ++i;
@@ -334,6 +345,34 @@ private:
         e.TakeAhead(0, 0.0, v);
         e.Pending(0);
     };
+    static constexpr bool HasAheadRuns =
+        HasAhead && requires(Evaluation & e, std::span<double> values) {
+        e.TakeAheadRun(0, 0.0, 0.0, values);
+    };
+    // The refinement's steps over the values computed ahead that follow one another from the next
+    // point on, at once (a pass of the outermost level visits a hundred thousand of them in a
+    // row, at the end of the pass, while the other threads have nothing left to do): each point
+    // H on from x, the sum of the values, and the point and the sum stored as the steps one by one
+    // leave them.
+    std::size_t VisitAheadRun(int L, double& x, double& sum, int32_t remaining) {
+        if constexpr (HasAheadRuns) {
+            const double H = d_.H[L];
+            const std::size_t most = std::min(ahead_.size(), static_cast<std::size_t>(remaining));
+            const std::size_t count =
+                eval_.TakeAheadRun(L, H + x, H, std::span(ahead_.data(), most));
+            if (count == 0) return 0;
+            double point = x, total = sum;
+            for (std::size_t k = 0; k < count; ++k) {
+                point = H + point;
+                total = ahead_[k] + total;
+            }
+            x = d_.VarVal[L] = point;
+            Stored(d_.Sum32[L], total);
+            sum = total;
+            return count;
+        }
+        return 0;
+    }
     bool WantsAhead(int L) {
         if constexpr (HasAhead) return eval_.ComputesAhead(L);
         return false;
@@ -487,6 +526,7 @@ private:
     std::array<double, BatchPoints> points_, values_;
     std::size_t taken_ = 0, done_ = 0, prepared_ = 0;
     double preparedStep_ = 0;
+    std::array<double, BatchPoints> ahead_; // the values of VisitAheadRun
     // The count of level 0's first batch's points where the policy keeps them
     // (FirstEstimatesAgain), half the level's width then and the last point.
     std::size_t firstAgain_ = 0;

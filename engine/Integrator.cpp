@@ -44,10 +44,6 @@ constexpr int UntimedBatches = 15;
 // microseconds on a virtual machine.
 constexpr std::size_t PreparedPoints = 4096;
 
-// The added functions' error record before a point computed ahead: a point that leaves it so
-// has not touched it.
-constexpr int32_t UntouchedIerr = std::numeric_limits<int32_t>::min();
-
 // The pool's slots: one for each level's batch, and one for the outermost level's next refinement.
 constexpr int Slots = Dimension::MaxOrder + 1;
 
@@ -407,6 +403,13 @@ bool Integrator::CompileTakesACore() const {
     return threads_ >= Cores() && engine_.CompilingMachineCode();
 }
 
+double AheadValue::TakeInto(Dimension& d, int level, const double* writes, int32_t& ierr) const {
+    if (!covered) PointWrites::Apply(writes, level, d);
+    if (recorded != 0) ierr = recorded;
+    if (funcsIerr != UntouchedIerr) d.Funcs().ierr = funcsIerr;
+    return value;
+}
+
 // Room is cleared before it grows, so that nothing is copied into it.
 void AheadPoints::MakeRoom(std::size_t count) {
     const std::size_t size = PointWrites::Size(level);
@@ -654,12 +657,40 @@ bool Integrator::TakeComputed(int level, double x, double& value) {
         batch.timedHere = true;
         return false;
     }
-    if (!ahead.covered)
-        PointWrites::Apply(batch.writes.data() + index * PointWrites::Size(level), level, d_);
-    if (ahead.recorded != 0) ierr_ = ahead.recorded;
-    if (ahead.funcsIerr != UntouchedIerr) d_.Funcs().ierr = ahead.funcsIerr;
-    value = ahead.value;
+    value =
+        ahead.TakeInto(d_, level, batch.writes.data() + index * PointWrites::Size(level), ierr_);
     return true;
+}
+
+// Past the points timed, the values of a batch computed ahead that follow one another from the
+// next visit on, taken as TakeComputed takes them one by one.
+std::size_t Integrator::TakeComputedRun(int level, double x, double step,
+                                        std::span<double> values) {
+    Batch& batch = Current(level);
+    const std::size_t first = batch.next;
+    const auto same = [](double a, double b) {
+        return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+    };
+    if (!batch.chained || !(batch.launched || batch.elsewhere) || first <= TimedPoints ||
+        first >= batch.count || !same(x, batch.nextPoint) || !same(step, batch.chain.Step()))
+        return 0;
+    std::size_t count = std::min(values.size(), batch.count - first);
+    if (batch.launched) count = pool_->Computed(Slot(batch), first, count);
+    const std::size_t size = PointWrites::Size(level);
+    for (std::size_t k = 0; k < count; ++k) {
+        const AheadValue& ahead = batch.values[first + k];
+        if (!ahead.ok) { // evaluated in order: the computation fails there
+            count = k;
+            break;
+        }
+        values[k] = ahead.TakeInto(d_, level, batch.writes.data() + (first + k) * size, ierr_);
+    }
+    if (count == 0) return 0;
+    if (level == d_.LastLevel) outerPass_.Visit(d_, x, static_cast<int32_t>(count));
+    batch.next += count;
+    for (std::size_t k = 0; k < count; ++k)
+        batch.nextPoint = step + batch.nextPoint;
+    return count;
 }
 
 } // namespace vantrel

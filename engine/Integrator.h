@@ -123,6 +123,10 @@ public:
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
         return level >= std::max(1, quiet_) && parallel_ && TakeComputed(level, x, value);
     }
+    std::size_t TakeAheadRun(int level, double x, double step, std::span<double> values) {
+        return level >= std::max(1, quiet_) && parallel_ ? TakeComputedRun(level, x, step, values)
+                                                         : 0;
+    }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -176,6 +180,7 @@ private:
     void ComputeOn(Worker& w, int level, std::span<const double> outer, double point,
                    AheadValue& value, double* writes);
     bool TakeComputed(int level, double x, double& value);
+    std::size_t TakeComputedRun(int level, double x, double step, std::span<double> values);
     bool CompileTakesACore() const;
     // The least work of a batch that goes to the pool.
     Clock::duration LaunchWork() const;

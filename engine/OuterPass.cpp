@@ -29,7 +29,7 @@ int32_t OuterPass::Grid(const Dimension& d) const {
     return refining_ ? 2 * d.NSub[d.LastLevel] : FirstGrid;
 }
 
-void OuterPass::Visit(const Dimension& d, double x) {
+void OuterPass::Visit(const Dimension& d, double x, int32_t count) {
     const int L = d.LastLevel;
     // A refinement starts at its first midpoint, computed here exactly as the scheme does.
     if (d.NSub[L] == 2)
@@ -38,7 +38,7 @@ void OuterPass::Visit(const Dimension& d, double x) {
         refining_ = true;
     const int32_t grid = Grid(d);
     if (grid != pass_.subintervals) Begin(grid, refining_ ? d.NSub[L] : FirstPoints);
-    ++visited_;
+    visited_ += count;
 }
 
 void OuterPass::BeginAhead(const Dimension& d, std::size_t points) {

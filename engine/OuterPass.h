@@ -21,8 +21,9 @@ struct PassProgress {
 class OuterPass {
 public:
     void Reset();
-    // The scheme visits the outermost level's point x, in its order, before knowing its value.
-    void Visit(const Dimension& d, double x);
+    // The scheme visits the outermost level's point x, in its order, before knowing its value,
+    // and the count - 1 points that follow it in its refinement.
+    void Visit(const Dimension& d, double x, int32_t count = 1);
     // The coming pass's points are computed ahead; DoneAhead counts each, from any thread.
     void BeginAhead(const Dimension& d, std::size_t points);
     void DoneAhead() { doneAhead_.fetch_add(1, std::memory_order_relaxed); }

@@ -153,6 +153,15 @@ bool PointPool::Take(int slot, std::size_t index) {
     return false;
 }
 
+std::size_t PointPool::Computed(int slot, std::size_t index, std::size_t max) {
+    Slot& s = slots_[static_cast<std::size_t>(slot)];
+    if (index < s.callerEnd) return 0;
+    std::size_t count = 0;
+    while (count < max && s.Done(index + count).load(std::memory_order_acquire))
+        ++count;
+    return count;
+}
+
 // The point the caller waits for is under way on a pool thread, which at a batch's end may be
 // milliseconds: the caller computes the points of a batch set aside meanwhile, from its front,
 // which it comes to first once the batch is adopted. Whether the point is done; with the lock.

@@ -53,6 +53,10 @@ public:
     // itself, false when a pool thread has computed it (waiting for it to finish, and computing
     // meanwhile points of a batch set aside with its task(index, Threads())).
     bool Take(int slot, std::size_t index);
+    // For the caller, instead of Take at each point from index on: how many of them, at most
+    // max, one after another, pool threads have computed (none where the caller computes the
+    // first).
+    std::size_t Computed(int slot, std::size_t index, std::size_t max);
     // Leaves the batch's unclaimed points to nobody and waits for those being computed.
     void Close(int slot);
     // Runs task(worker) once on each of the pool's threads, before anything else they do from
