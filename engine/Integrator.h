@@ -182,6 +182,8 @@ private:
     bool TakeComputed(int level, double x, double& value);
     std::size_t TakeComputedRun(int level, double x, double step, std::span<double> values);
     bool CompileTakesACore() const;
+    // The machine's cores.
+    static int Cores();
     // The least work of a batch that goes to the pool.
     Clock::duration LaunchWork() const;
     bool StartsPoolAhead(int level, Clock::duration work, Clock::time_point now) const;
