@@ -295,7 +295,8 @@ private:
         Checked(partial);
         const int32_t n = d_.NSub[L];
         const double h = H, first = h / 2 + d_.LLVal[L];
-        if (WantsAhead(L)) // the refinement's points
+        const bool ahead = WantsAhead(L);
+        if (ahead) // the refinement's points
             AheadRefinement(L, first, h, static_cast<std::size_t>(n));
         Midpoints(L, first, n);
         // F(L, x) writes nothing of level L but VarVal(L) = x (the inner levels and what is
@@ -308,7 +309,7 @@ private:
                 i += static_cast<int32_t>(visited);
                 continue;
             }
-            if (const std::size_t taken = VisitAheadRun(L, x, sum, n - i)) {
+            if (const std::size_t taken = ahead ? VisitAheadRun(L, x, sum, n - i) : 0) {
                 i += static_cast<int32_t>(taken);
                 continue;
             }

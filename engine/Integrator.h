@@ -124,8 +124,10 @@ public:
         return level >= std::max(1, quiet_) && parallel_ && TakeComputed(level, x, value);
     }
     std::size_t TakeAheadRun(int level, double x, double step, std::span<double> values) {
-        return level >= std::max(1, quiet_) && parallel_ ? TakeComputedRun(level, x, step, values)
-                                                         : 0;
+        const Batch& batch = Current(level);
+        return level >= std::max(1, quiet_) && (batch.launched || batch.elsewhere)
+                   ? TakeComputedRun(level, x, step, values)
+                   : 0;
     }
 
 private:
