@@ -13,7 +13,11 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::chrono::microseconds WatchTime{100};
+// A pool thread out of work watches this long for a batch before it sleeps: waking it costs the
+// caller 10 to 20 microseconds on a virtual machine, and the thread tens more before it runs. In
+// the order-10 box, watching a tenth of a millisecond, the thread slept between batches some
+// fifteen times a computation.
+constexpr std::chrono::microseconds WatchTime{500};
 // The caller watches a point under way on a pool thread this long before it sleeps until the
 // point is done: on a virtual machine a sleeping thread is woken a tenth of a millisecond after
 // it is called, while the points that end a batch often take a few microseconds.
