@@ -208,6 +208,7 @@ void PointPool::HoldApart() {
 
 void PointPool::Release() {
     std::lock_guard lock(mutex_);
+    opened_.fetch_add(1, std::memory_order_relaxed); // no batch follows: the threads sleep now
     if (!held_) return;
     held_ = false;
     for (std::thread& thread : threads_)
@@ -310,7 +311,7 @@ void PointPool::WatchForOpen(std::unique_lock<std::mutex>& lock) {
 
 void PointPool::Work(int worker) {
     std::unique_lock lock(mutex_);
-    bool watched = false;
+    bool watched = true; // a thread just started sleeps until it is wanted
     uint64_t eachRun = 0;
     for (;;) {
         if (eachRun != eachRound_ && !stopping_) {
