@@ -123,6 +123,7 @@ public:
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
         return level >= std::max(1, quiet_) && parallel_ && TakeComputed(level, x, value);
     }
+    // The values computed ahead from x on, as far as they follow one another.
     std::size_t TakeAheadRun(int level, double x, double step, std::span<double> values) {
         const Batch& batch = Current(level);
         return level >= std::max(1, quiet_) && (batch.launched || batch.elsewhere)
@@ -192,6 +193,8 @@ private:
     void ForgetEvaluatorCosts();
     void CloseBatches();
     void StartWorkers();
+    // Gives the pool back to those kept for the process, once this integrator's workers are made.
+    void KeepPool();
     // StartWorkers, and the caller of ComputePoints prepared as the pool's threads are.
     void PrepareCaller();
     // Whether the worker holds this computation's problem.
@@ -229,8 +232,6 @@ private:
     alignas(64) uint64_t computation_ = 1; // numbers the computations with the threads
     int lastLevel_ = 0;                    // of this computation
     std::unique_ptr<PointPool> pool_;
-    // Gives the pool back to those kept for the process, once this integrator's workers are made.
-    void KeepPool();
     // The pool's threads 1, 2, ..., then the caller of ComputePoints, each on a cache line of its
     // own: its worker, made and prepared on its own thread, which then marks in held the
     // computation it holds (0 before it is made).
