@@ -123,10 +123,12 @@ public:
         if (level == d_.LastLevel) outerPass_.Visit(d_, x);
         return level >= std::max(1, quiet_) && parallel_ && TakeComputed(level, x, value);
     }
-    // The values computed ahead from x on, as far as they follow one another.
+    // The values computed ahead from x on, as far as they follow one another: looked for once the
+    // point before was taken from ahead, not while the scheme's thread computes its own points.
     std::size_t TakeAheadRun(int level, double x, double step, std::span<double> values) {
         const Batch& batch = Current(level);
-        return level >= std::max(1, quiet_) && (batch.launched || batch.elsewhere)
+        return level >= std::max(1, quiet_) && (batch.launched || batch.elsewhere) &&
+                       !batch.timedHere
                    ? TakeComputedRun(level, x, step, values)
                    : 0;
     }
