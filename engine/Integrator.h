@@ -14,7 +14,8 @@
 // state it started from is restored and the computation made again sequentially, with the
 // reports, ierr and the left-over values of the sequential failure. An AheadComputer given to
 // the integrator (the solver's ranks of an MPI job) chooses among the independent levels and
-// computes their batches instead, on its own and through ComputePoints on these threads.
+// computes their batches instead, on its own and through ComputePoints on these threads. The
+// pool's threads are kept for the process, from one computation and one integrator to the next.
 #pragma once
 
 #include "engine/AheadComputer.h"
