@@ -37,6 +37,11 @@ constexpr auto ClaimWork = 20us;
 constexpr int64_t FarTooSmall = 8;
 constexpr int UntimedBatches = 15;
 
+// The points the scheme visits are compared by their bits: they are made by the same operations.
+bool SameBits(double a, double b) {
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
 } // namespace
 
 Integrator::Integrator(Dimension& dim, ScriptControl& engine, Reporter& reporter, int32_t& ierr)
@@ -370,10 +375,8 @@ void Integrator::SetAsideNext(int level) {
 bool Integrator::TakeAside(int level, double first, double step, std::size_t count) {
     Batch& next = batches_[aside_];
     if (!next.launched || level != next.level) return false;
-    const auto same = [](double a, double b) {
-        return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
-    };
-    if (count != next.asked || !same(step, next.chain.Step()) || !same(first, next.nextPoint)) {
+    if (count != next.asked || !SameBits(step, next.chain.Step()) ||
+        !SameBits(first, next.nextPoint)) {
         pool_->Close(Slot(next));
         next.launched = false;
         return false;
@@ -394,8 +397,7 @@ bool Integrator::TakeAside(int level, double first, double step, std::size_t cou
 bool Integrator::TakeComputed(int level, double x, double& value) {
     Batch& batch = Current(level);
     if (batch.next >= batch.count ||
-        std::bit_cast<uint64_t>(batch.chained ? batch.nextPoint : batch.points[batch.next]) !=
-            std::bit_cast<uint64_t>(x))
+        !SameBits(batch.chained ? batch.nextPoint : batch.points[batch.next], x))
         return false;
     const std::size_t index = batch.next++;
     if (batch.chained) batch.nextPoint = batch.chain.Step() + batch.nextPoint;
@@ -443,11 +445,9 @@ std::size_t Integrator::TakeComputedRun(int level, double x, double step,
                                         std::span<double> values) {
     Batch& batch = Current(level);
     const std::size_t first = batch.next;
-    const auto same = [](double a, double b) {
-        return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
-    };
     if (!batch.chained || !(batch.launched || batch.elsewhere) || first <= TimedPoints ||
-        first >= batch.count || !same(x, batch.nextPoint) || !same(step, batch.chain.Step()))
+        first >= batch.count || !SameBits(x, batch.nextPoint) ||
+        !SameBits(step, batch.chain.Step()))
         return 0;
     std::size_t count = std::min(values.size(), batch.count - first);
     if (batch.launched) count = pool_->Computed(Slot(batch), first, count);
