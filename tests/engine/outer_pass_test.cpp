@@ -10,7 +10,9 @@ using PassPolls = ComputationFixture;
 
 TEST_F(PassPolls, FollowTheRefinementOfTheOutermostLevel) {
     for (int threads : {1, 3}) {
-        Define("Sin(30*x)*Sin(y*x)", {{"y", "0", "1", 1 << 11}, {"x", "0", "3", 4}}, 1e-9);
+        // Long enough for several polls (one each 10 ms) while the last passes run, even on
+        // a loaded machine: a single poll may come as a pass begins, none of its points done.
+        Define("Sin(30*x)*Sin(y*x)", {{"y", "0", "1", 1 << 13}, {"x", "0", "3", 4}}, 1e-9);
         integrator.SetThreads(threads);
         std::vector<PassProgress> polls;
         integrator.SetProgressPoll([&](uint64_t) {
