@@ -17,15 +17,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Waking the pool's threads costs some tens of microseconds; starting them costs the calling
-// thread a hundred or more on a virtual machine, and they then take some hundreds to prepare
-// their engines while it computes on: a first batch must promise a third of a millisecond (a
-// problem of a millisecond then takes a sixth less time, one of a third no longer). A later one
-// keeps a thread from idling where it is worth a few wakings: inside the order-10 box the batches
-// of level 5 take 0.2 to 0.3 ms, and with a threshold of a quarter of a millisecond some went to
-// the pool and some not, which left its thread out of work for a sixth of the time.
+// The pool's threads start with the program. Waking them costs the calling thread some tens of
+// microseconds, and each then takes a tenth of a millisecond or so to prepare its engine while the
+// calling thread computes on: a first batch must promise a fifth of a millisecond (with a third,
+// the simplex's and the box's pools were ready only after 0.8 ms). A later one keeps a thread from
+// idling where it is worth a few wakings: inside the order-10 box the batches of level 5 take 0.2
+// to 0.3 ms, and with a threshold of a quarter of a millisecond some went to the pool and some not,
+// which left its thread out of work for a sixth of the time.
 constexpr auto MinAheadWork = 100us;
-constexpr int64_t FirstBatchFactor = 3;
+constexpr int64_t FirstBatchFactor = 2;
 // Points at the start of a batch that are timed: the first point of a level may be far cheaper
 // than the rest (the vertex of a simplex).
 constexpr std::size_t TimedPoints = 2;
