@@ -304,8 +304,10 @@ PointPool::Slot* PointPool::Highest() {
 // next one for a moment before it sleeps, which spares the caller the call that wakes it.
 void PointPool::WatchForOpen(std::unique_lock<std::mutex>& lock) {
     const uint64_t seen = opened_.load(std::memory_order_relaxed);
+    watching_.fetch_add(1, std::memory_order_relaxed);
     lock.unlock();
     Watch(WatchTime, false, [&] { return opened_.load(std::memory_order_relaxed) != seen; });
+    watching_.fetch_sub(1, std::memory_order_relaxed);
     lock.lock();
 }
 

@@ -77,6 +77,8 @@ public:
     // core slowed the computation of a problem of a few tenths of a millisecond by a tenth or more.
     void HoldApart();
     void Release();
+    // Whether a thread out of work watches for a batch: one opened now needs no waking.
+    bool Watching() const { return watching_.load(std::memory_order_relaxed) > 0; }
 
 private:
     struct Slot {
@@ -113,6 +115,7 @@ private:
     std::condition_variable wake_, finished_;
     std::atomic<bool> callerWaits_{false};
     std::atomic<uint64_t> opened_{0}; // batches opened and tasks run on each thread so far
+    std::atomic<int> watching_{0};
     std::function<void(int worker)> eachTask_;
     uint64_t eachRound_ = 0;
     std::size_t eachLeft_ = 0; // threads yet to run this round's task
