@@ -27,9 +27,9 @@ using namespace std::chrono_literals;
 constexpr auto MinAheadWork = 100us;
 constexpr int64_t FirstBatchFactor = 2;
 // A pool thread that has just run out of work watches for a batch, and one opened then needs no
-// waking: a quarter of the work is worth it. In the order-10 box the pool's thread idled while the
-// scheme's thread computed a batch's last point, whose inner batches (80 µs) stayed below the
-// threshold.
+// waking: a quarter of the usual work is then worth it. In the order-10 box the pool's thread idled
+// while the scheme's thread computed a batch's last point, whose inner batches (80 µs) stayed below
+// the threshold.
 constexpr int64_t WatchedBatchShare = 4;
 // Points at the start of a batch that are timed: the first point of a level may be far cheaper
 // than the rest (the vertex of a simplex).
