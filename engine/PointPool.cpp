@@ -137,8 +137,14 @@ bool PointPool::Take(int slot, std::size_t index) {
     // Unclaimed: the caller claims a grain from here, no more, since it takes its points in order
     // and the pool's threads claim the rest from the back: a claim of a share of the batch left
     // the pool thread idle at the end of the simplex's batches while the caller went through it.
+    // Towards the end it claims a share of what is left, down to a point: the grain is made from
+    // the cost of the batch's first points, and where points cost more the further they lie (the
+    // kink's, fourfold), the pool's thread ran out of work at every pass's end while the caller
+    // computed a grain of the costliest ones.
     if (index < s.back) {
-        s.callerEnd = std::min(s.back, index + s.grain);
+        const std::size_t share =
+            (s.back - index) / (ClaimShare * static_cast<std::size_t>(Threads()));
+        s.callerEnd = index + std::clamp<std::size_t>(share, 1, s.grain);
         s.front = s.callerEnd;
         return true;
     }
