@@ -138,9 +138,9 @@ bool PointPool::Take(int slot, std::size_t index) {
     // and the pool's threads claim the rest from the back: a claim of a share of the batch left
     // the pool thread idle at the end of the simplex's batches while the caller went through it.
     // Towards the end it claims a share of what is left, down to a point: the grain is made from
-    // the cost of the batch's first points, and where points cost more the further they lie (the
-    // kink's, fourfold), the pool's thread ran out of work at every pass's end while the caller
-    // computed a grain of the costliest ones.
+    // the cost of the batch's first points, and where later points cost more (the kink's outer
+    // points, up to fourfold), the pool's thread ran out of work at every pass's end while the
+    // caller computed a grain of the costliest ones.
     if (index < s.back) {
         const std::size_t share =
             (s.back - index) / (ClaimShare * static_cast<std::size_t>(Threads()));
