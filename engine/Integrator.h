@@ -158,7 +158,7 @@ private:
         bool deferred = false;       // worth the pool, but held back while code compiles
         Clock::duration pointCost{}; // of a point of the level; zero while unknown
         Clock::time_point opened;    // when a batch to be timed whole was opened
-        bool untimed = false;        // far too small for the pool: its points are not timed
+        bool untimed = false;        // too small for the pool: its points are not timed
         int untimedLeft = 0;         // batches to go untimed before one is timed again
         std::size_t timedSize = 0;   // points of the last batch timed
     };
@@ -224,7 +224,7 @@ private:
     Clock::duration minAheadWork_;
     bool parallel_ = false;
     AheadComputer* ahead_ = nullptr;
-    // The levels below this one are left alone: a batch of this level is far too small for the
+    // The levels below this one are left alone: a batch of this level is too small for the
     // pool, and so is all that one of its points holds.
     int quiet_ = 0;
     uint64_t started_ = 0;  // the computation the workers were last asked to take
