@@ -42,7 +42,7 @@ constexpr auto ClaimWork = 20us;
 // work, and its readings of the clock (some tens of nanoseconds, as much as a point of the box)
 // and the batches opened at every point inside it cost the scheme's thread more than that gave:
 // with an eighth instead of half, the order-10 box took 1.3 % longer on two threads, the simplex
-// 0.6 %.
+// 0.2 to 0.6 %.
 constexpr int64_t SmallBatchShare = 2;
 constexpr int UntimedBatches = 15;
 
