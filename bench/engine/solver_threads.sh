@@ -13,14 +13,21 @@
 # in a new process as the solver's ("lean"), and in its second computation, its thread started
 # and its memory written before ("warm").
 # Then the same problems at larger errors, the medians of their times and speedups, and the best.
-# Usage: bench/engine/solver_threads.sh [BUILD_DIR [RUNS]]
+# Each round waits first for the host to be quiet: a one-thread solve of the kink within 3 % of
+# the fastest seen in this run, twice in a row. A shared machine's other work comes and goes, and
+# the speedups asked for are an idle machine's. The waits take WAIT seconds in all at most (0: no
+# wait); the rounds begun without a quiet host are counted at the end.
+# Usage: bench/engine/solver_threads.sh [BUILD_DIR [RUNS [WAIT]]]
 build=${1:-build}
 runs=${2:-9}
+wait=${3:-600}
 solve="$build/cli/vantrel-solve"
 dir=$(mktemp -d)
 VANTREL_CODE_CACHE="$dir/code-cache"
 export VANTREL_CODE_CACHE
 trap 'rm -rf "$dir"' EXIT
+: >"$dir/busy"
+echo 0 >"$dir/waited"
 
 problem() { # name order error integrand, then one line per level: name lower upper
     name=$1 order=$2 error=$3 integrand=$4
@@ -43,6 +50,24 @@ run() { # threads file...: the seconds and the value of each file as the solver 
     shift
     "$solve" --threads "$threads" --json "$@" 2>/dev/null |
         sed 's/.*"value":\([^,]*\),.*"seconds":\([^,}]*\).*/\2 \1/'
+}
+
+quiet() { # waits for the host to be quiet, as above; the first wait times the kink four times first
+    [ "$wait" -gt 0 ] || return 0
+    [ -s "$dir/fastest" ] || for k in 1 2 3 4; do run 1 "$dir/kink.vtl" | cut -d' ' -f1; done |
+        sort -g | head -1 >"$dir/fastest"
+    calm=0 began=$(date +%s) left=$((wait - $(cat "$dir/waited")))
+    while [ "$calm" -lt 2 ]; do
+        if [ $(($(date +%s) - began)) -ge "$left" ]; then
+            echo >>"$dir/busy"
+            break
+        fi
+        t=$(run 1 "$dir/kink.vtl" | cut -d' ' -f1)
+        calm=$(awk -v t="$t" -v f="$(cat "$dir/fastest")" -v c="$calm" -v out="$dir/fastest" '
+            BEGIN { if (t < f) print t > out; print (t <= f * 1.03 ? c + 1 : 0) }')
+        [ "$calm" -gt 0 ] || sleep 1
+    done
+    echo $(($(cat "$dir/waited") + $(date +%s) - began)) >"$dir/waited"
 }
 
 middle() { # the median of the seconds of a run of several files
@@ -83,6 +108,7 @@ for name in disk simplex box kink oscillatory; do
     first=$(run 1 "$file" | cut -d' ' -f1)
     copies=$(awk -v t="$first" 'BEGIN { n = int(0.1 / t) + 3; print (n > 400 ? 400 : n) }')
     for i in $(seq "$runs"); do
+        quiet
         echo "$(run 1 "$file") $(run 2 "$file") $(cores "$file" "$copies") $(lean "$name")"
     done | awk -v p="$name" "$median"'
         {
@@ -113,6 +139,7 @@ for case in "kink 1E-3" "kink 1E-4" "kink 1E-5" "disk 1E-4" "disk 1E-5" "disk 1E
     file="$dir/$1-$2.vtl"
     sed "2s/^\([0-9]*\),[^,]*,/\1,$2,/" "$dir/$1.vtl" >"$file"
     for i in $(seq "$runs"); do
+        quiet
         echo "$(run 1 "$file") $(run 2 "$file")"
     done | awk -v p="$1" -v e="$2" "$median"'
         { n++; one[n] = $1; two[n] = $3; speedup[n] = $1 / $3; if ($2 != $4) differ = 1 }
@@ -122,3 +149,6 @@ for case in "kink 1E-3" "kink 1E-4" "kink 1E-5" "disk 1E-4" "disk 1E-5" "disk 1E
                 differ ? "DIFFERENT" : "same"
         }'
 done
+
+[ "$wait" -eq 0 ] ||
+    echo "Rounds begun with the host busy: $(wc -l <"$dir/busy"), after $(cat "$dir/waited") s of waits"
