@@ -52,7 +52,7 @@ run() { # threads file...: the seconds and the value of each file as the solver 
         sed 's/.*"value":\([^,]*\),.*"seconds":\([^,}]*\).*/\2 \1/'
 }
 
-quiet() { # waits for the host to be quiet, as above; the first wait times the kink four times first
+quiet() { # waits for the host to be quiet, as above; the first call takes the fastest of four solves
     [ "$wait" -gt 0 ] || return 0
     [ -s "$dir/fastest" ] || for k in 1 2 3 4; do run 1 "$dir/kink.vtl" | cut -d' ' -f1; done |
         sort -g | head -1 >"$dir/fastest"
