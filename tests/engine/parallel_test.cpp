@@ -54,17 +54,20 @@ public:
         engine.CompileAfterRuns(1);
         const std::vector<ScriptControl::ExprHandle> texts{engine.Prepare(p.integrand),
                                                            engine.Prepare(p.levels[0].upper)};
-        const auto ready = [&] {
-            bool all = true;
-            for (const ScriptControl::ExprHandle text : texts) {
+        // Evaluating each text asks for its code and takes it once it is there. The compiler
+        // publishes a piece of code a moment before it counts its job done, so the wait goes on
+        // until it is idle, not only until the code is there. Without machine code on this
+        // build nothing compiles and the test runs interpreted.
+        const auto evaluate = [&] {
+            for (const ScriptControl::ExprHandle text : texts)
                 engine.EvaluateNumber(text);
-                all = all && engine.MachineCodeReady(text);
-            }
-            return all;
         };
-        // Without machine code on this build nothing compiles and the test runs interpreted.
-        for (int wait = 0; wait < 10000 && !ready() && engine.CompilingMachineCode(); ++wait)
+        evaluate();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (engine.CompilingMachineCode() && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            evaluate();
+        }
         EXPECT_FALSE(engine.CompilingMachineCode()) << "still compiling";
         return RunWith(p, threads);
     }
